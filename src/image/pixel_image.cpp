@@ -1,0 +1,49 @@
+#include "image/pixel_image.hpp"
+
+#include <new>
+#include <stdexcept>
+
+#include "common/checked.hpp"
+
+namespace vantrix {
+
+std::optional<std::size_t> PixelImage::pitchFor(std::uint32_t width, int bytesPerPixel,
+                                                std::size_t alignment) {
+  auto bytes = checkedMul(width, static_cast<std::size_t>(bytesPerPixel));
+  auto padded = checkedAdd(bytes, alignment - 1);
+  if (!padded) return std::nullopt;
+  return *padded & ~(alignment - 1);
+}
+
+std::optional<PixelImage> PixelImage::make(PixelLayout layout, int bytesPerPixel,
+                                           std::uint32_t width, std::uint32_t height,
+                                           std::size_t pitch) {
+  PixelImage image;
+  if (!image.reshape(layout, bytesPerPixel, width, height, pitch)) return std::nullopt;
+  return image;
+}
+
+bool PixelImage::reshape(PixelLayout layout, int bytesPerPixel, std::uint32_t width,
+                         std::uint32_t height, std::size_t pitch) {
+  if (width == 0 || height == 0) return false;
+  if (bytesPerPixel != 1 && bytesPerPixel != 2 && bytesPerPixel != 4) return false;
+  auto rowBytes = checkedMul(width, static_cast<std::size_t>(bytesPerPixel));
+  if (!rowBytes || pitch < *rowBytes) return false;
+  auto total = checkedMul(pitch, height);
+  if (!total) return false;
+  try {
+    pixels_.resize(*total);
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+  layout_ = layout;
+  bytesPerPixel_ = bytesPerPixel;
+  width_ = width;
+  height_ = height;
+  pitch_ = pitch;
+  return true;
+}
+
+}  // namespace vantrix

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace vantrix {
+
+// How a PixelImage stores its rows. Every layout holds `height` rows of `pitch` bytes.
+enum class PixelLayout : std::uint8_t {
+  // Rows top first, each padded to a pitch the maker chose (createImage and copyCanvasRect
+  // round width × bytes per pixel up to 16, the PNG decoder's full form up to 32).
+  full,
+  // Rows top first with no padding: pitch is width × bytes per pixel.
+  compact,
+  // The PNG decoder's colour buffer: rows bottom first, no padding, each pixel the bytes
+  // red, green, blue, alpha. Not drawable and not writable as BMP.
+  bottomUpRgba,
+};
+
+// A rectangular picture of 1, 2 or 4 bytes per pixel. One byte is a palette index; four are
+// the colour 0xAARRGGBB, stored in memory as the bytes blue, green, red, alpha.
+class PixelImage {
+ public:
+  // A zero-filled image, or nothing when a size is 0, bytesPerPixel is not 1, 2 or 4, pitch is
+  // below width × bytesPerPixel, or the pixels would not fit in memory.
+  static std::optional<PixelImage> make(PixelLayout layout, int bytesPerPixel,
+                                        std::uint32_t width, std::uint32_t height,
+                                        std::size_t pitch);
+  // width × bytesPerPixel rounded up to a multiple of `alignment` (a power of two); nothing
+  // when that overflows.
+  static std::optional<std::size_t> pitchFor(std::uint32_t width, int bytesPerPixel,
+                                             std::size_t alignment);
+
+  PixelLayout layout() const { return layout_; }
+  int bytesPerPixel() const { return bytesPerPixel_; }
+  std::uint32_t width() const { return width_; }
+  std::uint32_t height() const { return height_; }
+  std::size_t pitch() const { return pitch_; }
+
+  // Stored row `index` (the top row for full and compact images, the bottom row for
+  // bottomUpRgba).
+  std::uint8_t* row(std::uint32_t index) { return pixels_.data() + index * pitch_; }
+  const std::uint8_t* row(std::uint32_t index) const { return pixels_.data() + index * pitch_; }
+  std::span<std::uint8_t> bytes() { return pixels_; }
+  std::span<const std::uint8_t> bytes() const { return pixels_; }
+
+  // Gives the image a new shape over the same kind of storage, growing it when needed;
+  // the pixel bytes are then unspecified. False when the size cannot be had.
+  bool reshape(PixelLayout layout, int bytesPerPixel, std::uint32_t width, std::uint32_t height,
+               std::size_t pitch);
+
+ private:
+  PixelImage() = default;
+
+  PixelLayout layout_ = PixelLayout::full;
+  int bytesPerPixel_ = 1;
+  std::uint32_t width_ = 0;
+  std::uint32_t height_ = 0;
+  std::size_t pitch_ = 0;
+  std::vector<std::uint8_t> pixels_;
+};
+
+// The 32-bit pixel helpers of 4-byte images: the value 0xAARRGGBB at p, little-endian.
+inline std::uint32_t loadPixel32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+inline void storePixel32(std::uint8_t* p, std::uint32_t argb) {
+  p[0] = static_cast<std::uint8_t>(argb);
+  p[1] = static_cast<std::uint8_t>(argb >> 8);
+  p[2] = static_cast<std::uint8_t>(argb >> 16);
+  p[3] = static_cast<std::uint8_t>(argb >> 24);
+}
+
+}  // namespace vantrix

@@ -1,0 +1,50 @@
+#pragma once
+
+// The one place that talks to the operating system: files, folders, the console and the
+// locale. A POSIX and a Windows side implement it; nothing else includes system headers.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/bytes.hpp"
+#include "common/paths.hpp"
+
+namespace vantrix::platform {
+
+// The path rules of the system this build runs on.
+PathStyle nativePathStyle();
+
+// The whole content of a file that can be opened for reading, or nothing (missing, a folder,
+// access denied). Files that are not plain files (devices, pipes) read as empty, so nothing
+// blocks or reads without end.
+std::optional<Bytes> readFile(const std::string& path);
+
+// True when readFile would give the file's bytes: it exists, is no folder and can be opened.
+bool isReadableFile(const std::string& path);
+
+// The names in a folder (without "." and ".."), or nothing when it cannot be listed.
+std::optional<std::vector<std::string>> listFolder(const std::string& path);
+
+// Creates or empties a file and writes the bytes into it. False on any failure.
+bool writeFile(const std::string& path, ByteView bytes);
+
+enum class ReplaceStatus {
+  written,
+  cannotOpen,   // the output cannot be opened or created; nothing was changed
+  cannotWrite,  // writing, flushing or renaming failed; the old file, if any, is intact
+};
+
+// Writes the bytes to a new temporary file beside `path` and renames it over `path` once it
+// is complete, so a failed or interrupted run never leaves a truncated file.
+ReplaceStatus replaceFile(const std::string& path, std::string_view bytes);
+
+// Writes a line to standard output followed by CR LF, byte for byte.
+void printLine(std::string_view line);
+
+// The user's time separator (the first character of the regional setting), ':' when the
+// setting cannot be read.
+char timeSeparator();
+
+}  // namespace vantrix::platform
