@@ -6,7 +6,9 @@ bool isSeparator(char c, PathStyle style) {
   return c == '/' || (style == PathStyle::windows && c == '\\');
 }
 
-char preferredSeparator(PathStyle style) { return style == PathStyle::windows ? '\\' : '/'; }
+char preferredSeparator(PathStyle style) {
+  return style == PathStyle::windows ? '\\' : '/';
+}
 
 std::size_t lastSeparator(std::string_view path, PathStyle style) {
   for (std::size_t i = path.size(); i-- > 0;) {
@@ -15,7 +17,9 @@ std::size_t lastSeparator(std::string_view path, PathStyle style) {
   return std::string_view::npos;
 }
 
-static char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+static char asciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -26,9 +26,8 @@ class PixelImage {
  public:
   // A zero-filled image, or nothing when a size is 0, bytesPerPixel is not 1, 2 or 4, pitch is
   // below width × bytesPerPixel, or the pixels would not fit in memory.
-  static std::optional<PixelImage> make(PixelLayout layout, int bytesPerPixel,
-                                        std::uint32_t width, std::uint32_t height,
-                                        std::size_t pitch);
+  static std::optional<PixelImage> make(PixelLayout layout, int bytesPerPixel, std::uint32_t width,
+                                        std::uint32_t height, std::size_t pitch);
   // width × bytesPerPixel rounded up to a multiple of `alignment` (a power of two); nothing
   // when that overflows.
   static std::optional<std::size_t> pitchFor(std::uint32_t width, int bytesPerPixel,

@@ -41,7 +41,8 @@ class Fd {
 
 // O_NONBLOCK keeps a named pipe from blocking the open; regular files ignore it.
 Fd openForReading(const std::string& path) {
-  if (path.empty()) return Fd(-1);
+  // A name with a zero byte would open a shorter name than the one asked for.
+  if (path.empty() || path.find('\0') != std::string::npos) return Fd(-1);
   return Fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
 }
 
@@ -60,7 +61,9 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-PathStyle nativePathStyle() { return PathStyle::posix; }
+PathStyle nativePathStyle() {
+  return PathStyle::posix;
+}
 
 std::optional<Bytes> readFile(const std::string& path) {
   Fd fd = openForReading(path);
@@ -131,9 +134,8 @@ ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view tex
     if (!probe.valid()) return ReplaceStatus::cannotOpen;
     if (!S_ISREG(info.st_mode)) {
       // A device or pipe cannot be replaced by renaming: write into it as it is.
-      return writeAll(probe.get(), data, text.size()) && probe.close()
-                 ? ReplaceStatus::written
-                 : ReplaceStatus::cannotWrite;
+      return writeAll(probe.get(), data, text.size()) && probe.close() ? ReplaceStatus::written
+                                                                       : ReplaceStatus::cannotWrite;
     }
   }
 
@@ -186,7 +188,8 @@ char timeSeparator() {
   for (const char* p = format; p != nullptr && *p != '\0'; ++p) {
     if (*p == '%') {
       ++p;
-      while (*p == 'E' || *p == 'O') ++p;  // modifiers
+      while (*p == 'E' || *p == 'O')
+        ++p;  // modifiers
       if (*p == '\0') break;
       if (*p == 'T' || *p == 'R' || *p == 'r') break;  // these spell ':' themselves
       continue;

@@ -1,0 +1,86 @@
+#include "document/preview_document.hpp"
+
+#include <cmath>
+#include <cstdint>
+
+#include "document/date_text.hpp"
+#include "document/number_text.hpp"
+#include "document/xml_text.hpp"
+
+namespace vantrix {
+namespace {
+
+class LineWriter {
+ public:
+  void line(std::string_view text) {
+    out_ += text;
+    out_ += "\r\n";
+  }
+  std::string take() { return std::move(out_); }
+
+ private:
+  std::string out_;
+};
+
+std::string playingTimeText(std::int32_t frameCount, char timeSeparator) {
+  // Whole seconds, a half going to the even neighbour.
+  const auto seconds = static_cast<std::int32_t>(std::nearbyint(frameCount / 60.0));
+  return formatValue(seconds / 3600, "000", timeSeparator) +
+         formatValue(timeSerial(0, 0, seconds), ":nn:ss", timeSeparator);
+}
+
+}  // namespace
+
+std::string saveSlotId(const std::string& inputFileName) {
+  const std::size_t length = inputFileName.size();
+  const std::string digits = length >= 6 ? inputFileName.substr(length - 6, 2) : std::string();
+  const double number = textToNumber(digits);
+  // Only the low 8 bits of the rounded number decide whether there is an id at all.
+  const double rounded = std::nearbyint(number);
+  if (!std::isfinite(rounded) || std::fabs(rounded) >= 0x1p62) return {};
+  if ((static_cast<std::int64_t>(rounded) & 0xFF) == 0) return {};
+  return numberText(number);
+}
+
+std::string writePreviewDocument(const SavePreview& preview, const std::string& inputFileName,
+                                 const FaceBitmapSource& faceBitmap, char timeSeparator) {
+  LineWriter doc;
+  doc.line(R"(<?xml version="1.0" encoding="ISO-8859-1"?>)");
+  doc.line("<!-- Created using VANTRIX v1.00 by Ombrel -->");
+  doc.line("<!-- Input file: " + xmlCommentText(inputFileName) + " -->");
+  doc.line("");
+  const std::string id = saveSlotId(inputFileName);
+  doc.line(id.empty() ? "<savegame>" : "<savegame id=\"" + id + "\">");
+  doc.line("    <timestamp>" +
+           formatValue(preview.timestamp, "yyyy-mm-dd-hh:mm:ss", timeSeparator) + "</timestamp>");
+  if (preview.heroLevel >= 1) {
+    doc.line("    <hero>");
+    doc.line("        <name>" + xmlText(preview.heroName) + "</name>");
+    doc.line("        <level>" + integerText(preview.heroLevel) + "</level>");
+    doc.line("        <hp>" + integerText(preview.heroHp) + "</hp>");
+    doc.line("    </hero>");
+  }
+  for (int slot = 1; slot <= 4; ++slot) {
+    const FaceSlot& face = preview.faces[static_cast<std::size_t>(slot - 1)];
+    if (face.name.empty()) continue;
+    doc.line("    <face>");
+    doc.line("        <filename>" + xmlText(face.name) + "</filename>");
+    // The face id is 1-based; the sum wraps like the engine's 32-bit arithmetic.
+    const auto id1 = static_cast<std::int32_t>(static_cast<std::uint32_t>(face.index) + 1u);
+    doc.line("        <id>" + integerText(id1) + "</id>");
+    const std::string bitmap = faceBitmap ? faceBitmap(slot) : std::string();
+    if (!bitmap.empty()) {
+      doc.line("        <bitmap>");
+      doc.line(bitmap);
+      doc.line("        </bitmap>");
+    }
+    doc.line("    </face>");
+  }
+  doc.line("    <playingtime>" + playingTimeText(preview.frameCount, timeSeparator) +
+           "</playingtime>");
+  doc.line("    <money>" + integerText(preview.money) + "</money>");
+  doc.line("</savegame>");
+  return doc.take();
+}
+
+}  // namespace vantrix

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "save/save_preview.hpp"
+
+namespace vantrix {
+
+// Gives the Base64 text of face slot 1 to 4's picture, or empty text when there is none.
+using FaceBitmapSource = std::function<std::string(int slot)>;
+
+// The XML preview document of one save, ISO-8859-1 with CR LF line ends. `inputFileName`
+// is the save's name as the user gave it; `faceBitmap` is asked once for each face entry, in
+// slot order; `timeSeparator` goes between hours, minutes and seconds.
+std::string writePreviewDocument(const SavePreview& preview, const std::string& inputFileName,
+                                 const FaceBitmapSource& faceBitmap, char timeSeparator);
+
+// The `id` attribute's value: the save slot number held in the two characters before a
+// four-character extension ("Save03.lsd" gives "3"); empty when there is none.
+std::string saveSlotId(const std::string& inputFileName);
+
+}  // namespace vantrix

@@ -1,0 +1,38 @@
+#include "driver/file_names.hpp"
+
+namespace vantrix {
+
+std::string derivedOutputName(const std::string& input, PathStyle style) {
+  // Only the file name's own "." counts: a dot in a folder name is no extension.
+  const std::size_t separator = lastSeparator(input, style);
+  const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+  const std::size_t dot = input.rfind('.');
+  std::string output = dot != std::string::npos && dot >= nameStart
+                           ? input.substr(0, dot + 1) + "xml"
+                           : input + ".xml";
+  // A save named like its preview is never overwritten by it.
+  if (sameFileName(output, input, style)) output = input + ".xml";
+  return output;
+}
+
+FileNames chooseFileNames(const std::vector<std::string>& arguments,
+                          bool (*isReadableFile)(const std::string&), PathStyle style) {
+  std::string commandLine;
+  for (const std::string& argument : arguments) {
+    if (&argument != &arguments.front()) commandLine += ' ';
+    commandLine += argument;
+  }
+  FileNames names;
+  if (!commandLine.empty() && isReadableFile(commandLine)) {
+    names.input = commandLine;
+  } else {
+    if (!arguments.empty()) names.input = arguments[0];
+    if (arguments.size() > 1) names.output = arguments[1];
+  }
+  if (names.output.empty() && !names.input.empty()) {
+    names.output = derivedOutputName(names.input, style);
+  }
+  return names;
+}
+
+}  // namespace vantrix

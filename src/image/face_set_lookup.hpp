@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/paths.hpp"
+
+namespace vantrix {
+
+enum class FaceSetKind { bmp, png, xyz };
+
+struct FaceSetFile {
+  FaceSetKind kind;
+  std::string path;
+};
+
+// True when a face set name from a save may be joined into a path: a plain file name, not
+// one that reaches out of the FaceSet folder ("..", separators, drive names) or, on Windows,
+// a device such as CON or NUL.
+bool isPlainFaceSetName(std::string_view name, PathStyle style);
+
+// Where the face sets of the save `inputFileName` lie: its folder's "FaceSet" folder, with a
+// separator at the end ("FaceSet/" for a save in the current folder).
+std::string faceSetFolder(std::string_view inputFileName, PathStyle style);
+
+// Finds face set `name` as NAME.bmp, NAME.png or NAME.xyz, in that order. Where names are
+// case-sensitive, a file that matches only when ASCII case is ignored is found too, as it is
+// on Windows, where the games are made.
+std::optional<FaceSetFile> findFaceSet(std::string_view inputFileName, std::string_view name,
+                                       PathStyle style);
+
+}  // namespace vantrix
