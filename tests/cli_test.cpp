@@ -1,0 +1,187 @@
+// The command line end to end, against the built executable.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+
+#include "support/run_program.hpp"
+#include "support/save_builder.hpp"
+#include "support/temp_folder.hpp"
+#include "support/xml_check.hpp"
+
+namespace vantrix {
+namespace {
+
+using testing::chunk;
+using testing::number;
+using testing::readWholeFile;
+using testing::runVantrix;
+using testing::saveFile;
+using testing::sub;
+using testing::TempFolder;
+namespace fs = std::filesystem;
+
+const std::string kUsage =
+    "VANTRIX v1.00\r\n"
+    "by Ombrel\r\n"
+    "\r\n"
+    "Puts preview info from a RM2k(3) save file (*.lsd) into a XML file.\r\n"
+    "Usage: vantrix.exe <Input file> [Output file]\r\n"
+    "\r\n"
+    "If the LSD file is in a RM2k(3) project folder, the faces will be loaded too\r\n"
+    "and saved as Base64 encoded BMP files in the XML file. If a RTP face is used,\r\n"
+    "no bitmap is saved!\r\n";
+
+const std::string kSave = saveFile(
+    {chunk(100, {sub(11, "Alex"), sub(12, number(3))}), chunk(109, {sub(21, number(250))})});
+
+// The names in a folder, leaving out the runner's own capture files.
+std::set<std::string> filesIn(const TempFolder& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
+    names.insert(fs::relative(entry.path(), folder.path()).string());
+  }
+  names.erase(".stdout");
+  names.erase(".stderr");
+  return names;
+}
+
+TEST(CommandLine, UsageWithoutInput) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{}, std::vector<std::string>{""}}) {
+    TempFolder folder;
+    auto result = runVantrix(folder.path(), arguments);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output, kUsage);
+    EXPECT_EQ(result.errors, "");
+    EXPECT_TRUE(filesIn(folder).empty());
+  }
+}
+
+TEST(CommandLine, FailuresPrintOneLineAndTouchNothing) {
+  TempFolder folder;
+  folder.write("Notes.txt", "not a save");
+  folder.write("Save01.lsd", kSave);
+  folder.write("Old.xml", "previous");
+  fs::create_directory(folder.path() / "AFolder.lsd");
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string output;
+  };
+  const Case cases[] = {
+      {{"Missing.lsd"}, 1, "Can't open Missing.lsd\r\n"},
+      {{"AFolder.lsd"}, 1, "Can't open AFolder.lsd\r\n"},
+      {{"Notes.txt"}, 2, "Invalid file!\r\n"},
+      {{"Notes.txt", "Old.xml"}, 2, "Invalid file!\r\n"},
+      {{"Save01.lsd", "no/such/folder/out.xml"}, 3, "Can't open: no/such/folder/out.xml\r\n"},
+      {{"Save01.lsd", "AFolder.lsd"}, 3, "Can't open: AFolder.lsd\r\n"},
+  };
+  const std::set<std::string> before = filesIn(folder);
+  for (const Case& c : cases) {
+    auto result = runVantrix(folder.path(), c.arguments);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments[0];
+    EXPECT_EQ(result.output, c.output);
+    EXPECT_EQ(result.errors, "");
+    EXPECT_EQ(filesIn(folder), before) << c.arguments[0];
+    EXPECT_EQ(readWholeFile(folder / "Old.xml"), "previous");
+  }
+}
+
+TEST(CommandLine, ReadOnlyOutputIsNotOpened) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write to read-only files";
+  TempFolder folder;
+  folder.write("Save01.lsd", kSave);
+  const std::string locked = folder.write("Locked.xml", "keep");
+  chmod(locked.c_str(), 0444);
+  auto result = runVantrix(folder.path(), {"Save01.lsd", "Locked.xml"});
+  EXPECT_EQ(result.exitCode, 3);
+  EXPECT_EQ(result.output, "Can't open: Locked.xml\r\n");
+  EXPECT_EQ(readWholeFile(locked), "keep");
+}
+
+TEST(CommandLine, WritesTheDocument) {
+  TempFolder folder;
+  folder.write("Save03.lsd", kSave);
+  folder.write("My Save.lsd", kSave);
+  folder.write("Save03.xml", "an older preview that is much longer than the new document.....");
+  fs::create_directory(folder.path() / "out");
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string output;
+    std::string inputInComment;
+  };
+  const Case cases[] = {
+      {{"Save03.lsd"}, "Save03.xml", "Save03.lsd"},
+      {{"My", "Save.lsd"}, "My Save.xml", "My Save.lsd"},
+      {{"Save03.lsd", "out/preview.xml"}, "out/preview.xml", "Save03.lsd"},
+      {{"./Save03.lsd", "out/p2.xml", "extra"}, "out/p2.xml", "./Save03.lsd"},
+  };
+  for (const Case& c : cases) {
+    auto result = runVantrix(folder.path(), c.arguments);
+    EXPECT_EQ(result.exitCode, 0) << c.output;
+    EXPECT_EQ(result.output, "");
+    const std::string doc = readWholeFile(folder / c.output);
+    EXPECT_NE(doc.find("<!-- Input file: " + c.inputInComment + " -->\r\n"), std::string::npos);
+    EXPECT_NE(doc.find("        <name>Alex</name>\r\n"), std::string::npos) << doc;
+    EXPECT_NE(doc.find("    <money>250</money>\r\n</savegame>\r\n"), std::string::npos);
+    EXPECT_EQ(testing::xmlError(doc), "");
+  }
+  EXPECT_NE(readWholeFile(folder / "Save03.xml").find("<savegame id=\"3\">"), std::string::npos);
+  // No temporary file is left behind.
+  for (const std::string& name : filesIn(folder)) {
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+  }
+}
+
+TEST(CommandLine, DerivedNamesNeverReplaceTheSave) {
+  TempFolder folder;
+  folder.write("x.xml", kSave);
+  fs::create_directory(folder.path() / "My.Quest");
+  folder.write("My.Quest/Save01", kSave);
+  folder.write("Save01", kSave);
+  EXPECT_EQ(runVantrix(folder.path(), {"x.xml"}).exitCode, 0);
+  EXPECT_EQ(readWholeFile(folder / "x.xml"), kSave);
+  EXPECT_NE(readWholeFile(folder / "x.xml.xml").find("<savegame>"), std::string::npos);
+  EXPECT_EQ(runVantrix(folder.path(), {"My.Quest/Save01"}).exitCode, 0);
+  EXPECT_TRUE(fs::exists(folder.path() / "My.Quest/Save01.xml"));
+  EXPECT_FALSE(fs::exists(folder.path() / "My.xml"));
+  EXPECT_EQ(runVantrix(folder.path(), {"Save01"}).exitCode, 0);
+  EXPECT_TRUE(fs::exists(folder.path() / "Save01.xml"));
+  EXPECT_FALSE(fs::exists(folder.path() / "xml"));
+}
+
+TEST(CommandLine, OutputNamedLikeTheInputReplacesIt) {
+  TempFolder folder;
+  folder.write("Save01.lsd", kSave);
+  EXPECT_EQ(runVantrix(folder.path(), {"Save01.lsd", "Save01.lsd"}).exitCode, 0);
+  EXPECT_EQ(readWholeFile(folder / "Save01.lsd").rfind("<?xml", 0), 0u);
+}
+
+TEST(CommandLine, WriteFailureKeepsTheOldDocument) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  TempFolder folder;
+  folder.write("Save01.lsd", kSave);
+  auto result = runVantrix(folder.path(), {"Save01.lsd", "/dev/full"});
+  EXPECT_EQ(result.exitCode, 4);
+  EXPECT_EQ(result.output, "Can't write: /dev/full\r\n");
+}
+
+TEST(CommandLine, WritesThroughALinkToTheFileItNames) {
+  TempFolder folder;
+  folder.write("Save01.lsd", kSave);
+  folder.write("real/target.xml", "old");
+  fs::create_symlink("real/target.xml", folder.path() / "link.xml");
+  EXPECT_EQ(runVantrix(folder.path(), {"Save01.lsd", "link.xml"}).exitCode, 0);
+  EXPECT_TRUE(fs::is_symlink(folder.path() / "link.xml"));
+  EXPECT_EQ(readWholeFile(folder / "real/target.xml").rfind("<?xml", 0), 0u);
+}
+
+}  // namespace
+}  // namespace vantrix
+
+#endif

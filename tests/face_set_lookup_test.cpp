@@ -1,0 +1,103 @@
+#include "image/face_set_lookup.hpp"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.hpp"
+
+namespace vantrix {
+namespace {
+
+using testing::TempFolder;
+
+TEST(FaceSetLookup, PlainNames) {
+  struct Case {
+    const char* name;
+    bool posix;
+    bool windows;
+  };
+  const Case cases[] = {
+      {"Hero", true, true},    {"Actor 1", true, true},  {"..", false, false},
+      {".", false, false},     {"../x", false, false},   {"a/b", false, false},
+      {"a\\b", false, false},  {"C:x", true, false},     {"", false, false},
+      {"CON", true, false},    {"con.txt", true, false}, {"NUL ", true, false},
+      {"COM1", true, false},   {"lpt9", true, false},    {"COM10", true, true},
+      {"CONSOLE", true, true}, {"..x", true, true},      {"x..", true, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(isPlainFaceSetName(c.name, PathStyle::posix), c.posix) << c.name;
+    EXPECT_EQ(isPlainFaceSetName(c.name, PathStyle::windows), c.windows) << c.name;
+  }
+  EXPECT_FALSE(isPlainFaceSetName(std::string("a\0b", 3), PathStyle::posix));
+}
+
+TEST(FaceSetLookup, FolderOfTheSave) {
+  struct Case {
+    const char* input;
+    PathStyle style;
+    const char* folder;
+  };
+  const Case cases[] = {
+      {"C:\\Game\\Save01.lsd", PathStyle::windows, "C:\\Game\\FaceSet\\"},
+      {"C:/Game/Save01.lsd", PathStyle::windows, "C:/Game/FaceSet\\"},
+      {"Save01.lsd", PathStyle::windows, "FaceSet\\"},
+      {"\\Save01.lsd", PathStyle::windows, "\\FaceSet\\"},
+      {"C:Save01.lsd", PathStyle::windows, "C:FaceSet\\"},
+      {"C:\\Save01.lsd", PathStyle::windows, "C:\\FaceSet\\"},
+      {"\\\\server\\share\\Save01.lsd", PathStyle::windows, "\\\\server\\share\\FaceSet\\"},
+      {"game/Save01.lsd", PathStyle::posix, "game/FaceSet/"},
+      {"/Save01.lsd", PathStyle::posix, "/FaceSet/"},
+      {"Save01.lsd", PathStyle::posix, "FaceSet/"},
+      {"odd\\name.lsd", PathStyle::posix, "FaceSet/"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(faceSetFolder(c.input, c.style), c.folder) << c.input;
+  }
+}
+
+TEST(FaceSetLookup, FindsByExtensionOrderAndIgnoringCase) {
+  TempFolder game;
+  const std::string save = game / "Save01.lsd";
+  game.write("FaceSet/Both.bmp", "b");
+  game.write("FaceSet/Both.png", "p");
+  game.write("FaceSet/OnlyXyz.xyz", "x");
+  game.write("FaceSet/LOUD.PNG", "p");
+  game.write("FaceSet/Mixed.png", "p");
+  game.write("FaceSet/mixed.BMP", "b");  // a case-insensitive .bmp beats an exact .png
+  game.write("FaceSet/Dir.bmp/inner", "");
+
+  struct Case {
+    const char* name;
+    FaceSetKind kind;
+    const char* file;
+  };
+  const Case cases[] = {
+      {"Both", FaceSetKind::bmp, "FaceSet/Both.bmp"},
+      {"OnlyXyz", FaceSetKind::xyz, "FaceSet/OnlyXyz.xyz"},
+      {"loud", FaceSetKind::png, "FaceSet/LOUD.PNG"},
+      {"Mixed", FaceSetKind::bmp, "FaceSet/mixed.BMP"},
+  };
+  for (const Case& c : cases) {
+    auto found = findFaceSet(save, c.name, PathStyle::posix);
+    ASSERT_TRUE(found) << c.name;
+    EXPECT_EQ(found->kind, c.kind) << c.name;
+    EXPECT_EQ(found->path, game / c.file) << c.name;
+  }
+  EXPECT_FALSE(findFaceSet(save, "Missing", PathStyle::posix));
+  EXPECT_FALSE(findFaceSet(save, "Dir", PathStyle::posix));  // a folder is no face set
+  EXPECT_FALSE(findFaceSet(save, "../FaceSet/Both", PathStyle::posix));
+}
+
+TEST(FaceSetLookup, FindsAFaceSetFolderOfAnyCase) {
+  TempFolder game;
+  game.write("FACESET/hero.BMP", "b");
+  game.write("faceset/Zed.png", "p");
+  auto hero = findFaceSet(game / "Save01.lsd", "Hero", PathStyle::posix);
+  ASSERT_TRUE(hero);
+  EXPECT_EQ(hero->path, game / "FACESET/hero.BMP");
+  auto zed = findFaceSet(game / "Save01.lsd", "ZED", PathStyle::posix);
+  ASSERT_TRUE(zed);
+  EXPECT_EQ(zed->path, game / "faceset/Zed.png");
+}
+
+}  // namespace
+}  // namespace vantrix

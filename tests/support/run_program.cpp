@@ -1,0 +1,49 @@
+#include "support/run_program.hpp"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "support/temp_folder.hpp"
+
+namespace vantrix::testing {
+
+ProgramResult runVantrix(const std::string& folder, const std::vector<std::string>& arguments) {
+  const std::string outPath = folder + "/.stdout";
+  const std::string errPath = folder + "/.stderr";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+
+  std::vector<std::string> argumentStore = {VANTRIX_EXE};
+  argumentStore.insert(argumentStore.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& a : argumentStore)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  ProgramResult result;
+  pid_t pid = 0;
+  if (posix_spawn(&pid, VANTRIX_EXE, &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  result.output = readWholeFile(outPath);
+  result.errors = readWholeFile(errPath);
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
+  return result;
+}
+
+}  // namespace vantrix::testing
+#endif

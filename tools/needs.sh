@@ -1,0 +1,20 @@
+# Sourced by the build scripts: installs the Debian packages given as arguments when any is
+# missing (the scripts run as root on a fresh Debian 12 machine).
+needs() {
+  local missing=()
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$package")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing ${missing[*]}"
+    if [ -z "${VANTRIX_APT_UPDATED:-}" ]; then
+      apt-get update -qq
+      export VANTRIX_APT_UPDATED=1
+    fi
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+}
+
+BUILD_PACKAGES=(cmake ninja-build g++ zlib1g-dev)
+TEST_PACKAGES=(libgtest-dev libexpat1-dev libpng-dev libspng-dev pkg-config)
