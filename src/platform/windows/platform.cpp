@@ -1,0 +1,200 @@
+// The Windows side of the platform module. File names are ANSI, as the command line gives
+// them; files are read and written as bytes with no line-end translation.
+
+#include <windows.h>
+
+#include "platform/platform.hpp"
+
+namespace vantrix::platform {
+namespace {
+
+// A file handle that closes itself.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool close() {
+    HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return CloseHandle(handle) != 0;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+bool usableName(const std::string& path) {
+  // A name with a zero byte would open a shorter name than the one asked for.
+  return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+// Folders cannot be opened this way (that needs FILE_FLAG_BACKUP_SEMANTICS), so a folder
+// counts as a file that cannot be opened.
+Handle openForReading(const std::string& path) {
+  if (!usableName(path)) return Handle(INVALID_HANDLE_VALUE);
+  return Handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool writeAll(HANDLE handle, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(handle, data, chunk, &written, nullptr) || written == 0) return false;
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+std::size_t lastSeparatorOf(const std::string& path) {
+  return lastSeparator(path, PathStyle::windows);
+}
+
+}  // namespace
+
+PathStyle nativePathStyle() {
+  return PathStyle::windows;
+}
+
+std::optional<Bytes> readFile(const std::string& path) {
+  Handle file = openForReading(path);
+  if (!file.valid()) return std::nullopt;
+  Bytes bytes;
+  // Consoles, printers, pipes and the like read as empty: nothing blocks or runs without end.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return bytes;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
+  try {
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const std::size_t left = bytes.size() - done;
+    const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+    DWORD got = 0;
+    if (!ReadFile(file.get(), bytes.data() + done, chunk, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;  // the file shrank while we read it
+    done += got;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+bool isReadableFile(const std::string& path) {
+  return openForReading(path).valid();
+}
+
+std::optional<std::vector<std::string>> listFolder(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return std::nullopt;
+  std::string pattern = path.empty() ? "." : path;
+  if (!isSeparator(pattern.back(), PathStyle::windows)) pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<std::string> names;
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+bool writeFile(const std::string& path, ByteView bytes) {
+  if (!usableName(path)) return false;
+  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  return writeAll(file.get(), bytes.data(), bytes.size()) && file.close();
+}
+
+ReplaceStatus replaceFile(const std::string& path, std::string_view text) {
+  const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
+  if (!usableName(path)) return ReplaceStatus::cannotOpen;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ReplaceStatus::cannotOpen;
+    // An existing output must be writable as it stands (a read-only file is not).
+    Handle probe(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe.valid()) return ReplaceStatus::cannotOpen;
+    if (GetFileType(probe.get()) != FILE_TYPE_DISK) {
+      // A device such as NUL cannot be replaced by renaming: write into it as it is.
+      return writeAll(probe.get(), data, text.size()) && probe.close() ? ReplaceStatus::written
+                                                                       : ReplaceStatus::cannotWrite;
+    }
+  }
+
+  // The temporary file lies beside the output, so the rename never crosses volumes.
+  std::size_t separator = lastSeparatorOf(path);
+  std::string folder;
+  if (separator != std::string::npos) {
+    folder = path.substr(0, separator + 1);
+  } else if (path.size() >= 2 && path[1] == ':') {
+    folder = path.substr(0, 2);
+  }
+  const std::string base = path.substr(folder.size());
+  std::string temporary;
+  HANDLE created = INVALID_HANDLE_VALUE;
+  LARGE_INTEGER ticks{};
+  QueryPerformanceCounter(&ticks);
+  unsigned long long seed =
+      static_cast<unsigned long long>(ticks.QuadPart) ^ (GetCurrentProcessId() * 2654435761ull);
+  for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    temporary = folder + "." + base + "." + std::to_string(seed >> 33) + ".tmp";
+    created = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (created == INVALID_HANDLE_VALUE) {
+    if (!exists) return ReplaceStatus::cannotOpen;
+    // The folder takes no new files but the output itself is writable: write it in place.
+    Handle out(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.valid()) return ReplaceStatus::cannotOpen;
+    return writeAll(out.get(), data, text.size()) && out.close() ? ReplaceStatus::written
+                                                                 : ReplaceStatus::cannotWrite;
+  }
+  Handle out(created);
+  bool ok = writeAll(out.get(), data, text.size());
+  ok = out.close() && ok;
+  if (ok) ok = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (!ok) {
+    DeleteFileA(temporary.c_str());
+    return ReplaceStatus::cannotWrite;
+  }
+  return ReplaceStatus::written;
+}
+
+void printLine(std::string_view line) {
+  // WriteFile passes the bytes as they are: CR LF is written once, never doubled.
+  std::string out(line);
+  out += "\r\n";
+  HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (console != nullptr && console != INVALID_HANDLE_VALUE) {
+    writeAll(console, reinterpret_cast<const std::uint8_t*>(out.data()), out.size());
+  }
+}
+
+char timeSeparator() {
+  char setting[127] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIME, setting, sizeof setting) > 0 &&
+      setting[0] != '\0') {
+    return setting[0];
+  }
+  return ':';
+}
+
+}  // namespace vantrix::platform
