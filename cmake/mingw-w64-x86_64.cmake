@@ -6,6 +6,7 @@ set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(VANTRIX_MINGW_PREFIX x86_64-w64-mingw32)
 
 # The POSIX-threads flavour of the compiler, where installed, so std::thread works in tests.
+find_program(CMAKE_C_COMPILER NAMES ${VANTRIX_MINGW_PREFIX}-gcc-posix ${VANTRIX_MINGW_PREFIX}-gcc REQUIRED)
 find_program(CMAKE_CXX_COMPILER NAMES ${VANTRIX_MINGW_PREFIX}-g++-posix ${VANTRIX_MINGW_PREFIX}-g++ REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${VANTRIX_MINGW_PREFIX}-windres)
 

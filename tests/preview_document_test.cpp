@@ -150,6 +150,7 @@ TEST(PreviewDocument, NamesAreEscapedAndTheDocumentStaysWellFormed) {
 }
 
 TEST(PreviewDocument, EveryByteInEveryNameGivesWellFormedXml) {
+  if (!testing::canCheckXml()) GTEST_SKIP() << "no XML parser in this build";
   for (int b = 0; b < 256; ++b) {
     SavePreview p;
     p.heroLevel = 1;
