@@ -26,9 +26,8 @@ class PixelImage {
  public:
   // A zero-filled image, or nothing when a size is 0, bytesPerPixel is not 1, 2 or 4, pitch is
   // below width × bytesPerPixel, or the pixels would not fit in memory.
-  static std::optional<PixelImage> make(PixelLayout layout, int bytesPerPixel,
-                                        std::uint32_t width, std::uint32_t height,
-                                        std::size_t pitch);
+  static std::optional<PixelImage> make(PixelLayout layout, int bytesPerPixel, std::uint32_t width,
+                                        std::uint32_t height, std::size_t pitch);
   // width × bytesPerPixel rounded up to a multiple of `alignment` (a power of two); nothing
   // when that overflows.
   static std::optional<std::size_t> pitchFor(std::uint32_t width, int bytesPerPixel,
@@ -46,6 +45,10 @@ class PixelImage {
   const std::uint8_t* row(std::uint32_t index) const { return pixels_.data() + index * pitch_; }
   std::span<std::uint8_t> bytes() { return pixels_; }
   std::span<const std::uint8_t> bytes() const { return pixels_; }
+
+  // Sets every pixel slot of every row, padding up to the pitch included, to `value`: its low
+  // 8 bits, low 16 bits (little-endian) or all 32 bits (as 0xAARRGGBB).
+  void fill(std::uint32_t value);
 
   // Gives the image a new shape over the same kind of storage, growing it when needed;
   // the pixel bytes are then unspecified. False when the size cannot be had.
