@@ -1,0 +1,201 @@
+// The POSIX side of the platform module.
+
+#include "platform/platform.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <random>
+
+namespace vantrix::platform {
+namespace {
+
+// A file descriptor that closes itself.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now, reporting whether the close succeeded.
+  bool close() {
+    int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// O_NONBLOCK keeps a named pipe from blocking the open; regular files ignore it.
+Fd openForReading(const std::string& path) {
+  if (path.empty()) return Fd(-1);
+  return Fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+}
+
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+PathStyle nativePathStyle() { return PathStyle::posix; }
+
+std::optional<Bytes> readFile(const std::string& path) {
+  Fd fd = openForReading(path);
+  if (!fd.valid()) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+  Bytes bytes;
+  if (!S_ISREG(info.st_mode)) return bytes;
+  try {
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;  // the file shrank while we read it
+    done += static_cast<std::size_t>(got);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+bool isReadableFile(const std::string& path) {
+  Fd fd = openForReading(path);
+  if (!fd.valid()) return false;
+  struct stat info {};
+  return ::fstat(fd.get(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::optional<std::vector<std::string>> listFolder(const std::string& path) {
+  DIR* dir = ::opendir(path.empty() ? "." : path.c_str());
+  if (dir == nullptr) return std::nullopt;
+  std::vector<std::string> names;
+  while (const dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+  }
+  ::closedir(dir);
+  return names;
+}
+
+bool writeFile(const std::string& path, ByteView bytes) {
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!fd.valid()) return false;
+  if (!writeAll(fd.get(), bytes.data(), bytes.size())) return false;
+  return fd.close();
+}
+
+ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view text) {
+  const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
+  // Writing through a link replaces the file it points to, as writing in place would.
+  std::string path = requestedPath;
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+    if (char* target = ::realpath(path.c_str(), nullptr)) {
+      path = target;
+      std::free(target);
+    }
+  }
+  bool exists = ::stat(path.c_str(), &info) == 0;
+  if (exists) {
+    if (S_ISDIR(info.st_mode)) return ReplaceStatus::cannotOpen;
+    // An existing output must be writable as it stands.
+    Fd probe(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!probe.valid()) return ReplaceStatus::cannotOpen;
+    if (!S_ISREG(info.st_mode)) {
+      // A device or pipe cannot be replaced by renaming: write into it as it is.
+      return writeAll(probe.get(), data, text.size()) && probe.close()
+                 ? ReplaceStatus::written
+                 : ReplaceStatus::cannotWrite;
+    }
+  }
+
+  std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string prefix = (slash == std::string::npos ? "./." : folder + ".") + base + ".";
+  std::random_device entropy;
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = prefix + std::to_string(entropy()) + ".tmp";
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    if (!exists) return ReplaceStatus::cannotOpen;
+    // The folder takes no new files but the output itself is writable: write it in place.
+    Fd out(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (!out.valid()) return ReplaceStatus::cannotOpen;
+    return writeAll(out.get(), data, text.size()) && out.close() ? ReplaceStatus::written
+                                                                 : ReplaceStatus::cannotWrite;
+  }
+  Fd out(fd);
+  bool ok = writeAll(out.get(), data, text.size());
+  // The new file keeps the permissions of the one it replaces.
+  if (ok && exists) ok = ::fchmod(out.get(), info.st_mode & 07777) == 0;
+  if (ok) ok = out.close();
+  if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    return ReplaceStatus::cannotWrite;
+  }
+  return ReplaceStatus::written;
+}
+
+void printLine(std::string_view line) {
+  std::string out(line);
+  out += "\r\n";
+  writeAll(STDOUT_FILENO, reinterpret_cast<const std::uint8_t*>(out.data()), out.size());
+}
+
+char timeSeparator() {
+  // The time format of the user's LC_TIME locale, e.g. "%H:%M:%S"; the first character
+  // that is not part of a conversion is the separator.
+  locale_t locale = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
+  if (locale == static_cast<locale_t>(0)) return ':';
+  const char* format = ::nl_langinfo_l(T_FMT, locale);
+  char separator = ':';
+  for (const char* p = format; p != nullptr && *p != '\0'; ++p) {
+    if (*p == '%') {
+      ++p;
+      while (*p == 'E' || *p == 'O') ++p;  // modifiers
+      if (*p == '\0') break;
+      if (*p == 'T' || *p == 'R' || *p == 'r') break;  // these spell ':' themselves
+      continue;
+    }
+    separator = *p;
+    break;
+  }
+  ::freelocale(locale);
+  return separator;
+}
+
+}  // namespace vantrix::platform
