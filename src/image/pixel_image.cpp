@@ -23,6 +23,19 @@ std::optional<PixelImage> PixelImage::make(PixelLayout layout, int bytesPerPixel
   return image;
 }
 
+void PixelImage::fill(std::uint32_t value) {
+  const auto size = static_cast<std::size_t>(bytesPerPixel_);
+  for (std::size_t at = 0; at + size <= pixels_.size(); at += size) {
+    std::uint8_t* p = pixels_.data() + at;
+    p[0] = static_cast<std::uint8_t>(value);
+    if (size >= 2) p[1] = static_cast<std::uint8_t>(value >> 8);
+    if (size == 4) {
+      p[2] = static_cast<std::uint8_t>(value >> 16);
+      p[3] = static_cast<std::uint8_t>(value >> 24);
+    }
+  }
+}
+
 bool PixelImage::reshape(PixelLayout layout, int bytesPerPixel, std::uint32_t width,
                          std::uint32_t height, std::size_t pitch) {
   if (width == 0 || height == 0) return false;

@@ -46,6 +46,10 @@ class PixelImage {
   std::span<std::uint8_t> bytes() { return pixels_; }
   std::span<const std::uint8_t> bytes() const { return pixels_; }
 
+  // Sets every pixel slot of every row, padding up to the pitch included, to `value`: its low
+  // 8 bits, low 16 bits (little-endian) or all 32 bits (as 0xAARRGGBB).
+  void fill(std::uint32_t value);
+
   // Gives the image a new shape over the same kind of storage, growing it when needed;
   // the pixel bytes are then unspecified. False when the size cannot be had.
   bool reshape(PixelLayout layout, int bytesPerPixel, std::uint32_t width, std::uint32_t height,

@@ -1,0 +1,107 @@
+#include "base64/base64.hpp"
+
+#include <array>
+#include <new>
+#include <stdexcept>
+
+namespace vantrix {
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// Every byte outside the alphabet maps to 0, just like "A".
+constexpr std::array<std::uint8_t, 256> makeReverseTable() {
+  std::array<std::uint8_t, 256> table{};
+  for (std::uint8_t i = 0; i < 64; ++i) {
+    table[static_cast<unsigned char>(kAlphabet[i])] = i;
+  }
+  return table;
+}
+
+constexpr std::array<std::uint8_t, 256> kReverse = makeReverseTable();
+
+}  // namespace
+
+std::string encodeBase64(ByteView bytes) {
+  std::string text;
+  try {
+    text.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+      const std::size_t left = bytes.size() - i;
+      const std::uint32_t group = (std::uint32_t{bytes[i]} << 16) |
+                                  (left > 1 ? std::uint32_t{bytes[i + 1]} << 8 : 0u) |
+                                  (left > 2 ? std::uint32_t{bytes[i + 2]} : 0u);
+      text.push_back(kAlphabet[(group >> 18) & 63]);
+      text.push_back(kAlphabet[(group >> 12) & 63]);
+      text.push_back(left > 1 ? kAlphabet[(group >> 6) & 63] : '=');
+      text.push_back(left > 2 ? kAlphabet[group & 63] : '=');
+    }
+  } catch (const std::bad_alloc&) {
+    return {};
+  } catch (const std::length_error&) {
+    return {};
+  }
+  return text;
+}
+
+std::string decodeBase64(const std::string& text) {
+  std::string bytes;
+  try {
+    bytes.reserve((text.size() + 3) / 4 * 3);
+    for (std::size_t i = 0; i < text.size(); i += 4) {
+      // Characters past the end of the text count as zero values.
+      std::uint32_t group = 0;
+      for (std::size_t k = 0; k < 4; ++k) {
+        const std::uint8_t value =
+            i + k < text.size() ? kReverse[static_cast<unsigned char>(text[i + k])] : 0;
+        group = (group << 6) | value;
+      }
+      for (int shift = 16; shift >= 0; shift -= 8) {
+        const auto byte = static_cast<char>((group >> shift) & 0xFF);
+        if (byte == 0) return bytes;
+        bytes.push_back(byte);
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    return {};
+  } catch (const std::length_error&) {
+    return {};
+  }
+  return bytes;
+}
+
+std::string wrapLines(const std::string& text, std::uint32_t width) {
+  if (width == 0) return text;
+  std::string lines;
+  try {
+    lines.reserve(text.size() + (text.size() / width + 1) * 2);
+    for (std::size_t start = 0; start < text.size(); start += width) {
+      lines.append(text, start, width);
+      lines.append("\r\n");
+    }
+  } catch (const std::bad_alloc&) {
+    return {};
+  } catch (const std::length_error&) {
+    return {};
+  }
+  return lines;
+}
+
+std::string removeLineBreaks(const std::string& text) {
+  std::string joined;
+  try {
+    joined.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+        ++i;
+        continue;
+      }
+      joined.push_back(text[i]);
+    }
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  return joined;
+}
+
+}  // namespace vantrix

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "common/bytes.hpp"
+#include "image/canvas.hpp"
+#include "image/image_status.hpp"
+#include "image/pixel_image.hpp"
+
+namespace vantrix {
+
+// The image as a BMP file, rows bottom first: one byte a pixel gives an 8-bit BMP holding all
+// 256 palette entries (3,382 bytes for 48 × 48), four bytes a pixel a 24-bit BMP without
+// palette and without alpha (6,966 bytes for 48 × 48). Nothing for other images: two bytes
+// a pixel, the bottom-up RGBA layout, or sizes a BMP header cannot hold.
+std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette);
+
+// Writes encodeBmp's bytes to `path`, creating or emptying the file. illegalCall when the
+// image cannot be written as BMP (the file is then not touched), fileNotFound when the file
+// cannot be created or written.
+ImageStatus saveImageAsBmp(const std::string& path, const PixelImage& image,
+                           const Palette& palette);
+
+}  // namespace vantrix
