@@ -147,7 +147,8 @@ void convertIndexed(const std::uint8_t* data, std::uint32_t count, std::uint8_t*
   constexpr std::uint32_t mask = (1u << Depth) - 1;
   for (std::uint32_t i = 0; i < count; ++i, out += step) {
     const std::uint32_t shift = (perByte - 1 - i % perByte) * Depth;
-    storePixel32(out, context.table[(data[i / perByte] >> shift) & mask]);
+    const std::uint32_t packed = data[i / perByte];
+    storePixel32(out, context.table[(packed >> shift) & mask]);
   }
 }
 
@@ -257,20 +258,14 @@ ConvertContext contextFor(const PngInfo& info) {
 // ---- Reconstruction ----------------------------------------------------------------------
 
 std::optional<PixelImage> makeOutput(const PngInfo& info, PngTarget target) {
-  switch (target) {
-    case PngTarget::compactImage:
-      return PixelImage::make(PixelLayout::compact, 4, info.width, info.height,
-                              std::size_t{info.width} * 4);
-    case PngTarget::fullImage: {
-      auto pitch = PixelImage::pitchFor(info.width, 4, 32);
-      if (!pitch) return std::nullopt;
-      return PixelImage::make(PixelLayout::full, 4, info.width, info.height, *pitch);
-    }
-    case PngTarget::bottomUpRgba:
-      return PixelImage::make(PixelLayout::bottomUpRgba, 4, info.width, info.height,
-                              std::size_t{info.width} * 4);
-  }
-  return std::nullopt;
+  // The full form pads rows to 32 bytes; the others have none.
+  const std::size_t alignment = target == PngTarget::fullImage ? 32 : 1;
+  auto pitch = PixelImage::pitchFor(info.width, 4, alignment);
+  if (!pitch) return std::nullopt;
+  const PixelLayout layout = target == PngTarget::compactImage ? PixelLayout::compact
+                             : target == PngTarget::fullImage  ? PixelLayout::full
+                                                               : PixelLayout::bottomUpRgba;
+  return PixelImage::make(layout, 4, info.width, info.height, *pitch);
 }
 
 // Undoes the filters of every row in place, in one forward sweep over all passes, and
