@@ -142,24 +142,4 @@ Bytes filterRow(std::uint8_t filterType, const Bytes& row, const Bytes& prior,
   return out;
 }
 
-Bytes adam7Rows(const Bytes& pixels, std::uint32_t width, std::uint32_t height,
-                std::size_t bytesPerPixel) {
-  static constexpr std::uint32_t kPasses[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8},
-                                                  {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2},
-                                                  {0, 1, 1, 2}};
-  Bytes out;
-  for (const auto& pass : kPasses) {
-    for (std::uint32_t y = pass[1]; y < height; y += pass[3]) {
-      if (pass[0] >= width) break;  // an empty pass has no rows and no filter bytes
-      out.push_back(0);
-      for (std::uint32_t x = pass[0]; x < width; x += pass[2]) {
-        const std::size_t at = (std::size_t{y} * width + x) * bytesPerPixel;
-        out.insert(out.end(), pixels.begin() + static_cast<std::ptrdiff_t>(at),
-                   pixels.begin() + static_cast<std::ptrdiff_t>(at + bytesPerPixel));
-      }
-    }
-  }
-  return out;
-}
-
 }  // namespace vantrix::test

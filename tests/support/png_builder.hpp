@@ -45,11 +45,6 @@ Bytes rows(const std::vector<Bytes>& rowData);
 Bytes filterRow(std::uint8_t filterType, const Bytes& row, const Bytes& prior,
                 std::size_t filterUnit);
 
-// Splits an image of whole bytes per pixel into its seven Adam7 passes, each row with filter
-// type 0, as an interlaced file stores them.
-Bytes adam7Rows(const Bytes& pixels, std::uint32_t width, std::uint32_t height,
-                std::size_t bytesPerPixel);
-
 Bytes bytesOf(std::initializer_list<int> values);
 
 }  // namespace vantrix::test
