@@ -1,0 +1,381 @@
+#include "codecs/png_decoder.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+
+#include "codecs/png_chunks.hpp"
+#include "common/checked.hpp"
+#include "platform/platform.hpp"
+
+namespace vantrix {
+namespace {
+
+// No PNG file is shorter: signature, "IHDR", an "IDAT" and "IEND" take more.
+constexpr std::size_t kMinimumFileSize = 49;
+
+// ---- Filters -----------------------------------------------------------------------------
+// Each undoes one filter type over the data bytes of a row in place. `prior` is the same
+// pass's previous row, already restored, or zeros for a pass's first row. Bpp is the filter
+// unit; a template argument so that every loop has a fixed distance to the left neighbour.
+
+using FilterRow = void (*)(std::uint8_t* row, const std::uint8_t* prior, std::size_t length);
+
+template <std::size_t Bpp>
+void undoSub(std::uint8_t* row, const std::uint8_t*, std::size_t length) {
+  for (std::size_t i = Bpp; i < length; ++i) {
+    row[i] = static_cast<std::uint8_t>(row[i] + row[i - Bpp]);
+  }
+}
+
+void undoUp(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i)
+    row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
+}
+
+template <std::size_t Bpp>
+void undoAverage(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  const std::size_t head = std::min(Bpp, length);
+  for (std::size_t i = 0; i < head; ++i) {
+    row[i] = static_cast<std::uint8_t>(row[i] + (prior[i] >> 1));
+  }
+  // The sum of two bytes is formed in int, so it cannot wrap before halving.
+  for (std::size_t i = Bpp; i < length; ++i) {
+    row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - Bpp] + prior[i]) >> 1));
+  }
+}
+
+// The predictor prefers a (left), then b (above), then c (above left) on ties.
+inline std::uint8_t paeth(int a, int b, int c) {
+  const int pa = std::abs(b - c);
+  const int pb = std::abs(a - c);
+  const int pc = std::abs(a + b - 2 * c);
+  if (pa <= pb && pa <= pc) return static_cast<std::uint8_t>(a);
+  if (pb <= pc) return static_cast<std::uint8_t>(b);
+  return static_cast<std::uint8_t>(c);
+}
+
+template <std::size_t Bpp>
+void undoPaeth(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  // Left of the first pixel a and c are 0, so the predictor is b.
+  const std::size_t head = std::min(Bpp, length);
+  for (std::size_t i = 0; i < head; ++i)
+    row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
+  for (std::size_t i = Bpp; i < length; ++i) {
+    row[i] = static_cast<std::uint8_t>(row[i] + paeth(row[i - Bpp], prior[i], prior[i - Bpp]));
+  }
+}
+
+struct Filters {
+  FilterRow sub;
+  FilterRow average;
+  FilterRow paeth;
+};
+
+template <std::size_t Bpp>
+constexpr Filters filtersFor() {
+  return {undoSub<Bpp>, undoAverage<Bpp>, undoPaeth<Bpp>};
+}
+
+Filters filtersForUnit(std::uint32_t filterUnit) {
+  switch (filterUnit) {
+    case 1:
+      return filtersFor<1>();
+    case 2:
+      return filtersFor<2>();
+    case 3:
+      return filtersFor<3>();
+    case 4:
+      return filtersFor<4>();
+    case 6:
+      return filtersFor<6>();
+    default:
+      return filtersFor<8>();
+  }
+}
+
+// ---- Pixel conversion --------------------------------------------------------------------
+// Each converter turns the restored data bytes of one row into `count` pixels, stored `step`
+// bytes apart from `out` on. The converter is chosen once per decode, so the loops hold no
+// test of the colour type, bit depth or output form.
+
+// A colour key no sample can equal: with no "tRNS" every pixel stays opaque without a test.
+constexpr std::uint32_t kNoKey = 0x10000;
+
+struct ConvertContext {
+  std::array<std::uint32_t, 256> table{};  // palette and grey up to 8 bits: sample → pixel
+  std::uint32_t greyKey = kNoKey;
+  std::uint32_t redKey = kNoKey;
+  std::uint32_t greenKey = kNoKey;
+  std::uint32_t blueKey = kNoKey;
+};
+
+using ConvertRow = void (*)(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
+                            std::size_t step, const ConvertContext& context);
+
+// The stored value: 0xAARRGGBB, or with red and blue exchanged for the RGBA byte order.
+template <bool Rgba>
+inline std::uint32_t pack(std::uint32_t red, std::uint32_t green, std::uint32_t blue,
+                          std::uint32_t alpha) {
+  if constexpr (Rgba) return alpha << 24 | blue << 16 | green << 8 | red;
+  return alpha << 24 | red << 16 | green << 8 | blue;
+}
+
+// Sample k of a pixel: its full value, 8 or 16 bits.
+template <int SampleBytes>
+inline std::uint32_t sample(const std::uint8_t* pixel, int k) {
+  if constexpr (SampleBytes == 1) return pixel[k];
+  return static_cast<std::uint32_t>(pixel[2 * k]) << 8 | pixel[2 * k + 1];
+}
+
+// Sample k reduced to 8 bits: 16-bit samples keep their high byte.
+template <int SampleBytes>
+inline std::uint32_t high(const std::uint8_t* pixel, int k) {
+  return pixel[SampleBytes * k];
+}
+
+// Palette indices and grey levels of 1 to 8 bits, leftmost sample in the highest bits, looked
+// up in a table of finished pixels.
+template <int Depth>
+void convertIndexed(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
+                    std::size_t step, const ConvertContext& context) {
+  constexpr std::uint32_t perByte = 8 / Depth;
+  constexpr std::uint32_t mask = (1u << Depth) - 1;
+  for (std::uint32_t i = 0; i < count; ++i, out += step) {
+    const std::uint32_t shift = (perByte - 1 - i % perByte) * Depth;
+    const std::uint32_t packed = data[i / perByte];
+    storePixel32(out, context.table[(packed >> shift) & mask]);
+  }
+}
+
+void convertGrey16(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
+                   std::size_t step, const ConvertContext& context) {
+  for (std::uint32_t i = 0; i < count; ++i, data += 2, out += step) {
+    const std::uint32_t grey = data[0];
+    const std::uint32_t alpha = sample<2>(data, 0) == context.greyKey ? 0 : 255;
+    storePixel32(out, pack<false>(grey, grey, grey, alpha));
+  }
+}
+
+template <int SampleBytes, bool Rgba>
+void convertRgb(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out, std::size_t step,
+                const ConvertContext& context) {
+  for (std::uint32_t i = 0; i < count; ++i, data += 3 * SampleBytes, out += step) {
+    const bool keyed = sample<SampleBytes>(data, 0) == context.redKey &&
+                       sample<SampleBytes>(data, 1) == context.greenKey &&
+                       sample<SampleBytes>(data, 2) == context.blueKey;
+    storePixel32(out, pack<Rgba>(high<SampleBytes>(data, 0), high<SampleBytes>(data, 1),
+                                 high<SampleBytes>(data, 2), keyed ? 0 : 255));
+  }
+}
+
+template <int SampleBytes>
+void convertGreyAlpha(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
+                      std::size_t step, const ConvertContext&) {
+  for (std::uint32_t i = 0; i < count; ++i, data += 2 * SampleBytes, out += step) {
+    const std::uint32_t grey = high<SampleBytes>(data, 0);
+    storePixel32(out, pack<false>(grey, grey, grey, high<SampleBytes>(data, 1)));
+  }
+}
+
+template <int SampleBytes, bool Rgba>
+void convertRgbAlpha(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
+                     std::size_t step, const ConvertContext&) {
+  for (std::uint32_t i = 0; i < count; ++i, data += 4 * SampleBytes, out += step) {
+    storePixel32(out, pack<Rgba>(high<SampleBytes>(data, 0), high<SampleBytes>(data, 1),
+                                 high<SampleBytes>(data, 2), high<SampleBytes>(data, 3)));
+  }
+}
+
+template <bool Rgba>
+ConvertRow converterFor(const PngInfo& info) {
+  const bool wide = info.bitDepth == 16;
+  switch (info.colourType) {
+    case 0:
+      switch (info.bitDepth) {
+        case 1:
+          return convertIndexed<1>;
+        case 2:
+          return convertIndexed<2>;
+        case 4:
+          return convertIndexed<4>;
+        case 8:
+          return convertIndexed<8>;
+        default:
+          return convertGrey16;
+      }
+    case 3:
+      switch (info.bitDepth) {
+        case 1:
+          return convertIndexed<1>;
+        case 2:
+          return convertIndexed<2>;
+        case 4:
+          return convertIndexed<4>;
+        default:
+          return convertIndexed<8>;
+      }
+    case 2:
+      return wide ? convertRgb<2, Rgba> : convertRgb<1, Rgba>;
+    case 4:
+      return wide ? convertGreyAlpha<2> : convertGreyAlpha<1>;
+    default:
+      return wide ? convertRgbAlpha<2, Rgba> : convertRgbAlpha<1, Rgba>;
+  }
+}
+
+template <bool Rgba>
+ConvertContext contextFor(const PngInfo& info) {
+  ConvertContext context;
+  if (info.colourType == 3) {
+    // Indices beyond the palette are black (the palette is zero-filled past its count).
+    for (std::size_t i = 0; i < 256; ++i) {
+      const PngRgb& entry = info.palette[i];
+      const std::uint32_t alpha = info.transparency ? info.alphaTable[i] : 255;
+      context.table[i] = pack<Rgba>(entry.red, entry.green, entry.blue, alpha);
+    }
+  } else if (info.colourType == 0 && info.bitDepth <= 8) {
+    const std::uint32_t maxSample = (1u << info.bitDepth) - 1;
+    for (std::uint32_t v = 0; v <= maxSample; ++v) {
+      const std::uint32_t level = v * 255 / maxSample;
+      const std::uint32_t alpha = info.transparency && v == info.greyKey ? 0 : 255;
+      context.table[v] = pack<Rgba>(level, level, level, alpha);
+    }
+  }
+  if (info.transparency && info.colourType == 0) context.greyKey = info.greyKey;
+  if (info.transparency && info.colourType == 2) {
+    context.redKey = info.redKey;
+    context.greenKey = info.greenKey;
+    context.blueKey = info.blueKey;
+  }
+  return context;
+}
+
+// ---- Reconstruction ----------------------------------------------------------------------
+
+std::optional<PixelImage> makeOutput(const PngInfo& info, PngTarget target) {
+  // The full form pads rows to 32 bytes; the others have none.
+  const std::size_t alignment = target == PngTarget::fullImage ? 32 : 1;
+  auto pitch = PixelImage::pitchFor(info.width, 4, alignment);
+  if (!pitch) return std::nullopt;
+  const PixelLayout layout = target == PngTarget::compactImage ? PixelLayout::compact
+                             : target == PngTarget::fullImage  ? PixelLayout::full
+                                                               : PixelLayout::bottomUpRgba;
+  return PixelImage::make(layout, 4, info.width, info.height, *pitch);
+}
+
+// Undoes the filters of every row in place, in one forward sweep over all passes, and
+// converts each row into the output as soon as it is restored.
+PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelImage& image) {
+  const bool rgba = image.layout() == PixelLayout::bottomUpRgba;
+  const ConvertRow convert = rgba ? converterFor<true>(info) : converterFor<false>(info);
+  const ConvertContext context = rgba ? contextFor<true>(info) : contextFor<false>(info);
+  const Filters filters = filtersForUnit(info.filterUnit);
+
+  std::size_t longestRow = 0;
+  for (const PngPass& pass : passes)
+    longestRow = std::max(longestRow, pass.rowLength);
+  const Bytes zeroRow(longestRow, 0);
+
+  std::uint8_t* position = info.scanlines.data();
+  for (const PngPass& pass : passes) {
+    if (pass.rowLength == 0) continue;
+    const std::size_t length = pass.rowLength - 1;
+    const std::size_t columnOffset = std::size_t{pass.columnStart} * 4;
+    const std::size_t step = std::size_t{pass.columnStep} * 4;
+    const std::uint8_t* prior = zeroRow.data();
+    for (std::uint32_t r = 0; r < pass.height; ++r) {
+      std::uint8_t* row = position + 1;
+      switch (*position) {
+        case 0:
+          break;
+        case 1:
+          filters.sub(row, prior, length);
+          break;
+        case 2:
+          undoUp(row, prior, length);
+          break;
+        case 3:
+          filters.average(row, prior, length);
+          break;
+        case 4:
+          filters.paeth(row, prior, length);
+          break;
+        default:
+          return PngError::badFilter;
+      }
+      // y stays below the height, so it fits in 32 bits.
+      const std::uint32_t y = pass.rowStart + r * pass.rowStep;
+      const std::uint32_t stored = rgba ? info.height - 1 - y : y;
+      convert(row, pass.width, image.row(stored) + columnOffset, step, context);
+      prior = row;
+      position += pass.rowLength;
+    }
+  }
+  return PngError::none;
+}
+
+std::optional<PixelImage> decode(ByteView bytes, PngTarget target, PngError& why,
+                                 const DecodeLimits& limits) {
+  if (bytes.size() < kMinimumFileSize) {
+    why = PngError::tooShort;
+    return std::nullopt;
+  }
+  if (target != PngTarget::compactImage && target != PngTarget::fullImage &&
+      target != PngTarget::bottomUpRgba) {
+    why = PngError::badTarget;
+    return std::nullopt;
+  }
+  PngInfo info;
+  info.file = bytes;
+  if (!readPngChunks(info, limits)) {
+    why = info.error;
+    return std::nullopt;
+  }
+  auto passes = pngPasses(info);
+  if (!passes) {
+    why = PngError::tooLarge;
+    return std::nullopt;
+  }
+  auto image = makeOutput(info, target);
+  if (!image) {
+    why = PngError::outOfMemory;
+    return std::nullopt;
+  }
+  why = reconstruct(info, *passes, *image);
+  if (why != PngError::none) return std::nullopt;
+  return image;
+}
+
+}  // namespace
+
+std::optional<PixelImage> decodePngBuffer(ByteView bytes, PngTarget target, PngError* why,
+                                          const DecodeLimits& limits) {
+  PngError error = PngError::none;
+  std::optional<PixelImage> image;
+  try {
+    image = decode(bytes, target, error, limits);
+  } catch (const std::bad_alloc&) {
+    error = PngError::outOfMemory;
+  } catch (const std::length_error&) {
+    error = PngError::outOfMemory;
+  }
+  if (why) *why = error;
+  if (error != PngError::none) return std::nullopt;
+  return image;
+}
+
+std::optional<PixelImage> loadPngImage(const std::string& path, PngTarget target, PngError* why) {
+  const std::optional<Bytes> bytes = platform::readFile(path);
+  if (!bytes) {
+    if (why) *why = PngError::unreadableFile;
+    return std::nullopt;
+  }
+  return decodePngBuffer(*bytes, target, why);
+}
+
+}  // namespace vantrix

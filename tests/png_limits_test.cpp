@@ -1,0 +1,166 @@
+// The PNG decoder on hostile sizes, against its limits, and on files from disk.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "codecs/png_decoder.hpp"
+#include "platform/platform.hpp"
+#include "support/png_builder.hpp"
+
+namespace vantrix {
+namespace {
+
+using namespace vantrix::test;
+
+const Bytes kTinyStream = zlib(bytesOf({0, 0, 0, 0}));
+
+struct HostileCase {
+  std::string name;
+  Bytes file;
+  PngError why;
+};
+
+TEST(PngLimits, RefusesHostileSizesBeforeAllocatingForThem) {
+  const std::vector<HostileCase> cases = {
+      {"2^31 x 2^31 RGBA",
+       pngFile({ihdr(0x80000000u, 0x80000000u, 8, 6), idat(kTinyStream), iend()}),
+       PngError::tooLarge},
+      {"largest sizes, 16-bit RGBA interlaced",
+       pngFile({ihdr(0xFFFFFFFFu, 0xFFFFFFFFu, 16, 6, 1), idat(kTinyStream), iend()}),
+       PngError::tooLarge},
+      // Within the pixel limit, but 64 MB of rows cannot come out of a dozen bytes.
+      {"8000 x 8000 grey", pngFile({ihdr(8000, 8000, 8, 0), idat(kTinyStream), iend()}),
+       PngError::tooLittleData},
+      {"1 x 60,000,000 grey, 1 bit",
+       pngFile({ihdr(1, 60000000, 1, 0, 1), idat(kTinyStream), iend()}), PngError::tooLittleData},
+  };
+  for (const HostileCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    PngError why = PngError::none;
+    EXPECT_FALSE(decodePngBuffer(c.file, PngTarget::compactImage, &why));
+    EXPECT_EQ(why, c.why) << toString(why);
+  }
+}
+
+TEST(PngLimits, DecodedPixelLimitIsInclusive) {
+  const Bytes file =
+      pngFile({ihdr(2, 2, 8, 0), idat(zlib(rows({Bytes(2, 9), Bytes(2, 9)}))), iend()});
+  DecodeLimits limits;
+  limits.maxDecodedBytes = 16;  // 2 × 2 pixels of 4 bytes
+  EXPECT_TRUE(decodePngBuffer(file, PngTarget::fullImage, nullptr, limits));
+  limits.maxDecodedBytes = 15;
+  PngError why = PngError::none;
+  EXPECT_FALSE(decodePngBuffer(file, PngTarget::compactImage, &why, limits));
+  EXPECT_EQ(why, PngError::tooLarge);
+}
+
+// 2048 × 2048 grey zeros compress to about 1/1026 of their size, close to what deflate can do.
+struct DenseFile {
+  Bytes file;
+  std::size_t expected = 2048 * 2049;
+  std::size_t streamSize = 0;
+};
+
+DenseFile denseFile() {
+  DenseFile dense;
+  const Bytes stream = zlib(Bytes(dense.expected, 0));
+  dense.streamSize = stream.size();
+  dense.file = pngFile({ihdr(2048, 2048, 8, 0), idat(stream), iend()});
+  return dense;
+}
+
+TEST(PngLimits, TheInflateBoundAcceptsTheDensestStreamsZlibWrites) {
+  const DenseFile dense = denseFile();
+  ASSERT_GT(dense.expected / dense.streamSize, 1000u);
+  PngError why = PngError::none;
+  auto image = decodePngBuffer(dense.file, PngTarget::compactImage, &why);
+  ASSERT_TRUE(image) << toString(why);
+  EXPECT_EQ(loadPixel32(image->row(2047) + 4 * 2047), 0xFF000000u);
+}
+
+TEST(PngLimits, TheInflateBoundIsTheRatioTimesTheImageDataLength) {
+  const DenseFile dense = denseFile();
+  DecodeLimits limits;
+  limits.maxInflateRatio = (dense.expected + dense.streamSize - 1) / dense.streamSize;
+  EXPECT_TRUE(decodePngBuffer(dense.file, PngTarget::compactImage, nullptr, limits));
+  limits.maxInflateRatio -= 1;
+  PngError why = PngError::none;
+  EXPECT_FALSE(decodePngBuffer(dense.file, PngTarget::compactImage, &why, limits));
+  EXPECT_EQ(why, PngError::tooLittleData);
+}
+
+// ---- Files ---------------------------------------------------------------------------------
+
+const std::filesystem::path kSuite = std::filesystem::path(VANTRIX_TESTDATA) / "pngsuite";
+
+TEST(PngFiles, RefusesEveryCorruptPngSuiteImageForItsFault) {
+  if (!std::filesystem::is_directory(kSuite)) GTEST_SKIP() << "PngSuite not found at " << kSuite;
+  const std::vector<std::pair<std::string, PngError>> cases = {
+      {"xc1n0g08.png", PngError::badIhdr},      {"xc9n2c08.png", PngError::badIhdr},
+      {"xcrn0g04.png", PngError::badSignature}, {"xcsn0g01.png", PngError::crcMismatch},
+      {"xd0n2c08.png", PngError::badIhdr},      {"xd3n2c08.png", PngError::badIhdr},
+      {"xd9n2c08.png", PngError::badIhdr},      {"xdtn0g01.png", PngError::noImageData},
+      {"xhdn0g08.png", PngError::crcMismatch},  {"xlfn0g04.png", PngError::badSignature},
+      {"xs1n0g01.png", PngError::badSignature}, {"xs2n0g01.png", PngError::badSignature},
+      {"xs4n0g01.png", PngError::badSignature}, {"xs7n0g01.png", PngError::badSignature},
+  };
+  std::size_t corruptInSuite = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(kSuite)) {
+    const std::string name = entry.path().filename().string();
+    if (name[0] == 'x' && entry.path().extension() == ".png") ++corruptInSuite;
+  }
+  EXPECT_EQ(corruptInSuite, cases.size()) << "a corrupt image without an expected reason";
+  for (const auto& [name, reason] : cases) {
+    SCOPED_TRACE(name);
+    for (PngTarget target :
+         {PngTarget::compactImage, PngTarget::fullImage, PngTarget::bottomUpRgba}) {
+      PngError why = PngError::none;
+      EXPECT_FALSE(loadPngImage((kSuite / name).string(), target, &why));
+      EXPECT_EQ(why, reason) << toString(why);
+    }
+  }
+}
+
+class PngFileLoad : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = std::filesystem::temp_directory_path() /
+              ("vantrix_png_" +
+               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::create_directories(folder_);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+  std::string path(const char* name) const { return (folder_ / name).string(); }
+
+  std::filesystem::path folder_;
+};
+
+TEST_F(PngFileLoad, LoadsAFileAsTheBufferDecodes) {
+  const Bytes file = pngFile({ihdr(1, 1, 8, 2), idat(zlib(rows({bytesOf({1, 2, 3})}))), iend()});
+  ASSERT_TRUE(platform::writeFile(path("face.png"), file));
+  auto image = loadPngImage(path("face.png"), PngTarget::bottomUpRgba);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(Bytes(image->row(0), image->row(0) + 4), bytesOf({1, 2, 3, 255}));
+}
+
+TEST_F(PngFileLoad, RefusesWhatCannotBeReadOrIsEmpty) {
+  ASSERT_TRUE(platform::writeFile(path("empty.png"), {}));
+  const std::vector<std::pair<std::string, PngError>> cases = {
+      {path("missing.png"), PngError::unreadableFile},
+      {folder_.string(), PngError::unreadableFile},
+      {"", PngError::unreadableFile},
+      {path("empty.png"), PngError::tooShort},
+  };
+  for (const auto& [file, reason] : cases) {
+    SCOPED_TRACE(file);
+    PngError why = PngError::none;
+    EXPECT_FALSE(loadPngImage(file, PngTarget::compactImage, &why));
+    EXPECT_EQ(why, reason);
+  }
+}
+
+}  // namespace
+}  // namespace vantrix
