@@ -12,7 +12,7 @@
 namespace vantrix {
 namespace {
 
-using namespace vantrix::test;
+using namespace vantrix::testing;
 
 // Rows of a 2 × 2 grey image of bit depth 8.
 const Bytes kGreyRows = rows({bytesOf({10, 20}), bytesOf({30, 40})});

@@ -13,7 +13,7 @@
 namespace vantrix {
 namespace {
 
-using namespace vantrix::test;
+using namespace vantrix::testing;
 
 const Bytes kTinyStream = zlib(bytesOf({0, 0, 0, 0}));
 
@@ -124,12 +124,12 @@ TEST(PngFiles, RefusesEveryCorruptPngSuiteImageForItsFault) {
   }
 }
 
-class PngFileLoad : public testing::Test {
+class PngFileLoad : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = std::filesystem::temp_directory_path() /
               ("vantrix_png_" +
-               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::filesystem::create_directories(folder_);
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }

@@ -13,7 +13,7 @@
 namespace vantrix {
 namespace {
 
-using namespace vantrix::test;
+using namespace vantrix::testing;
 
 // The first row of an image decoded in form 1, as 0xAARRGGBB values.
 std::vector<std::uint32_t> firstRow(const Bytes& file) {

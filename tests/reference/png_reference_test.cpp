@@ -90,7 +90,7 @@ std::vector<std::string> validSuiteFiles() {
   return names;
 }
 
-class PngSuiteReference : public testing::TestWithParam<std::string> {};
+class PngSuiteReference : public ::testing::TestWithParam<std::string> {};
 
 // Expected bytes of pixel (x, y) in the order a form stores them.
 void expectPixel(const Reference& ref, const std::uint8_t* got, std::uint32_t x, std::uint32_t y,
@@ -127,8 +127,8 @@ TEST_P(PngSuiteReference, DecodesLikeLibpngInEveryForm) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(PngSuite, PngSuiteReference, testing::ValuesIn(validSuiteFiles()),
-                         [](const testing::TestParamInfo<std::string>& param) {
+INSTANTIATE_TEST_SUITE_P(PngSuite, PngSuiteReference, ::testing::ValuesIn(validSuiteFiles()),
+                         [](const ::testing::TestParamInfo<std::string>& param) {
                            std::string name = param.param.empty() ? "missing" : param.param;
                            name = name.substr(0, name.find('.'));
                            return name;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-namespace vantrix::test {
+namespace vantrix::testing {
 namespace {
 
 void writeBe32(std::uint8_t* out, std::uint32_t v) {
@@ -142,4 +142,4 @@ Bytes filterRow(std::uint8_t filterType, const Bytes& row, const Bytes& prior,
   return out;
 }
 
-}  // namespace vantrix::test
+}  // namespace vantrix::testing

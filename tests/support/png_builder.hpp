@@ -11,7 +11,7 @@
 
 #include "common/bytes.hpp"
 
-namespace vantrix::test {
+namespace vantrix::testing {
 
 struct ChunkRecipe {
   std::string type;  // four letters
@@ -47,4 +47,4 @@ Bytes filterRow(std::uint8_t filterType, const Bytes& row, const Bytes& prior,
 
 Bytes bytesOf(std::initializer_list<int> values);
 
-}  // namespace vantrix::test
+}  // namespace vantrix::testing
