@@ -6,6 +6,7 @@
 
 #include "codecs/xyz.hpp"
 #include "image/canvas.hpp"
+#include "platform/platform.hpp"
 #include "support/bmp_builder.hpp"
 #include "support/png_builder.hpp"
 #include "support/strict_base64.hpp"
@@ -55,7 +56,7 @@ Bytes faceSetBmp(int bits, std::size_t paletteSize, int size = 192) {
 
 // The decoded BMP of face slot 1 of a save in `game` whose face set is `name`.
 Bytes faceBmp(const TempFolder& game, const std::string& name, std::int32_t index) {
-  FaceLoader loader(game / "Save01.lsd", PathStyle::posix);
+  FaceLoader loader(game / "Save01.lsd", platform::nativePathStyle());
   std::string text = loader.loadFaceBitmap(FaceSlot{name, index});
   return testing::strictBase64(text);
 }
@@ -79,7 +80,7 @@ std::uint32_t bmpColour(const Bytes& bmp, int x, int y) {
 TEST(FaceLoader, BmpFaceSetGivesTheCellWithTheFilesPalette) {
   TempFolder game;
   game.write("FaceSet/Hero.bmp", asText(faceSetBmp(8, 256)));
-  FaceLoader loader(game / "Save01.lsd", PathStyle::posix);
+  FaceLoader loader(game / "Save01.lsd", platform::nativePathStyle());
   const std::string text = loader.loadFaceBitmap(FaceSlot{"Hero", 5});
   EXPECT_EQ(text.size(), 4512u);
   EXPECT_EQ(text.substr(text.size() - 2), "==");
@@ -120,7 +121,8 @@ TEST(FaceLoader, FaceSetsThatGiveNoPicture) {
   game.write("FaceSet/Broken.xyz", "XYZ1\x10\x00\x10\x00 not a stream");
   game.write("Secret.bmp", asText(faceSetBmp(8, 256)));
   for (const char* name : {"Missing", "Broken", "../Secret", "..", "."}) {
-    EXPECT_EQ(FaceLoader(game / "Save01.lsd", PathStyle::posix).loadFaceBitmap({name, 0}), "")
+    EXPECT_EQ(
+        FaceLoader(game / "Save01.lsd", platform::nativePathStyle()).loadFaceBitmap({name, 0}), "")
         << name;
   }
 }
@@ -173,7 +175,7 @@ TEST(FaceLoader, XyzFaceSetKeepsItsColoursThroughTheSixBitStep) {
   std::filesystem::create_directories(game.path() / "FaceSet");
   ASSERT_EQ(saveXyzImage(game / "FaceSet/Spirit.xyz", *image, table, false, false), 0);
 
-  FaceLoader loader(game / "Save01.lsd", PathStyle::posix);
+  FaceLoader loader(game / "Save01.lsd", platform::nativePathStyle());
   const std::string text = loader.loadFaceBitmap({"Spirit", 10});
   EXPECT_EQ(text.size(), 4512u);
   const Bytes bmp = testing::strictBase64(text);
@@ -203,7 +205,7 @@ TEST(FaceLoader, PngFaceSetGivesA24BitFace) {
   TempFolder game;
   game.write("FaceSet/Friends.png", asText(rgbaFaceSetPng(192)));
   game.write("FaceSet/Small.png", asText(rgbaFaceSetPng(60)));
-  FaceLoader loader(game / "Save01.lsd", PathStyle::posix);
+  FaceLoader loader(game / "Save01.lsd", platform::nativePathStyle());
 
   const std::string text = loader.loadFaceBitmap({"Friends", 6});
   EXPECT_EQ(text.size(), 9288u);

@@ -2,14 +2,25 @@
 // Every byte comes from the recipe below, so the files can be checked and made again:
 //   make_example examples/game
 
+#include <zlib.h>
+
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "codecs/xyz.hpp"
+#include "image/bmp_writer.hpp"
+#include "image/canvas.hpp"
+#include "image/pixel_image.hpp"
+
 namespace {
+
+using vantrix::Bytes;
 
 // A base-128 variable-length number, most significant group first.
 std::string number(std::uint32_t value) {
@@ -54,6 +65,167 @@ std::string exampleSave() {
   return save;
 }
 
+// ---- Face sets: 16 faces of 48 × 48 in 4 rows of 4, drawn from a few shapes. ----
+
+constexpr int kSize = 192;
+
+// Palette indices of the drawing; each face set gives them its own colours.
+enum Ink : std::uint8_t { background = 0, backdrop = 1, skin = 5, hair = 9, eye = 13, mouth = 14 };
+
+// The ink of face set pixel (x, y): a head with hair, eyes and a mouth on a backdrop whose
+// colour and the face's proportions vary from cell to cell.
+std::uint8_t inkAt(int x, int y) {
+  const int cell = (y / 48) * 4 + x / 48;
+  const int cx = x % 48 - 24;
+  const int cy = y % 48 - 26;
+  const int radius = 15 + cell % 4;
+  const int head = cx * cx + cy * cy;
+  const int hairLine = -6 + (cell / 4) * 2;
+  if (head <= radius * radius) {
+    if (cy < hairLine) return static_cast<std::uint8_t>(hair + cell % 4);
+    if ((cx == -6 || cx == -5 || cx == 5 || cx == 6) && cy >= -3 && cy <= -1) return eye;
+    if (cy == 7 - cell % 3 && cx >= -5 && cx <= 5) return mouth;
+    if (cy == 6 - cell % 3 && (cx == -6 || cx == 6)) return mouth;  // a smile
+    return static_cast<std::uint8_t>(skin + (cell / 4) % 4);
+  }
+  if (head <= (radius + 3) * (radius + 3) && cy < hairLine + 2) {
+    return static_cast<std::uint8_t>(hair + cell % 4);
+  }
+  return static_cast<std::uint8_t>(backdrop + cell % 4);
+}
+
+struct Rgb {
+  std::uint8_t red, green, blue;
+};
+
+// Colours of the inks of one face set.
+using Scheme = std::array<Rgb, 15>;
+
+constexpr Scheme kHeroColours = {{{0, 0, 0},
+                                  {72, 96, 160},
+                                  {96, 144, 96},
+                                  {160, 96, 72},
+                                  {120, 96, 144},
+                                  {250, 214, 180},
+                                  {232, 190, 150},
+                                  {198, 150, 110},
+                                  {150, 105, 70},
+                                  {90, 56, 30},
+                                  {230, 200, 80},
+                                  {40, 40, 40},
+                                  {200, 90, 40},
+                                  {20, 20, 60},
+                                  {190, 50, 60}}};
+constexpr Scheme kFriendsColours = {{{0, 0, 0},
+                                     {200, 220, 240},
+                                     {240, 220, 200},
+                                     {220, 240, 200},
+                                     {240, 200, 220},
+                                     {255, 224, 196},
+                                     {240, 200, 170},
+                                     {210, 160, 120},
+                                     {170, 120, 80},
+                                     {150, 40, 160},
+                                     {30, 120, 200},
+                                     {240, 240, 240},
+                                     {220, 60, 60},
+                                     {0, 60, 0},
+                                     {230, 80, 120}}};
+constexpr Scheme kSpiritColours = {{{0, 0, 0},
+                                    {16, 24, 48},
+                                    {32, 16, 48},
+                                    {16, 40, 40},
+                                    {40, 24, 16},
+                                    {200, 230, 255},
+                                    {180, 210, 250},
+                                    {160, 190, 240},
+                                    {128, 160, 224},
+                                    {240, 250, 255},
+                                    {100, 128, 255},
+                                    {160, 255, 224},
+                                    {255, 255, 160},
+                                    {255, 64, 32},
+                                    {64, 0, 96}}};
+
+std::optional<vantrix::PixelImage> drawIndices() {
+  auto image = vantrix::PixelImage::make(vantrix::PixelLayout::full, 1, kSize, kSize, kSize);
+  if (!image) return std::nullopt;
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      image->row(static_cast<std::uint32_t>(y))[x] = inkAt(x, y);
+    }
+  }
+  return image;
+}
+
+// An 8-bit BMP face set with the scheme's colours in its palette.
+std::optional<Bytes> bmpFaceSet(const Scheme& scheme) {
+  auto image = drawIndices();
+  if (!image) return std::nullopt;
+  vantrix::Palette palette{};
+  for (std::size_t i = 0; i < scheme.size(); ++i) {
+    palette[i] = scheme[i].red | (scheme[i].green << 8) | (scheme[i].blue << 16);
+  }
+  return vantrix::encodeBmp(*image, palette);
+}
+
+// An XYZ face set written by the XYZ writer, with the scheme's colours.
+std::optional<Bytes> xyzFaceSet(const Scheme& scheme) {
+  auto image = drawIndices();
+  if (!image) return std::nullopt;
+  vantrix::PaletteTable table{};
+  for (std::size_t i = 0; i < scheme.size(); ++i) {
+    table[i] = scheme[i].red | (scheme[i].green << 8) | (scheme[i].blue << 16);
+  }
+  return vantrix::encodeXyzImage(*image, table, /*sixBitInput=*/false, /*rgbOrder=*/false);
+}
+
+void appendBe32(Bytes& out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void appendPngChunk(Bytes& out, std::string_view type, const Bytes& data) {
+  appendBe32(out, static_cast<std::uint32_t>(data.size()));
+  const std::size_t typeStart = out.size();
+  out.insert(out.end(), type.begin(), type.end());
+  out.insert(out.end(), data.begin(), data.end());
+  uLong crc = crc32(0, out.data() + typeStart, static_cast<uInt>(out.size() - typeStart));
+  appendBe32(out, static_cast<std::uint32_t>(crc));
+}
+
+// A PNG face set of 8-bit RGBA pixels: the scheme's colours, the backdrop see-through.
+std::optional<Bytes> pngFaceSet(const Scheme& scheme) {
+  Bytes scanlines;
+  for (int y = 0; y < kSize; ++y) {
+    scanlines.push_back(0);  // filter type None
+    for (int x = 0; x < kSize; ++x) {
+      const std::uint8_t ink = inkAt(x, y);
+      const Rgb colour = scheme[ink];
+      const bool seeThrough = ink >= backdrop && ink < skin;
+      scanlines.insert(scanlines.end(), {colour.red, colour.green, colour.blue,
+                                         static_cast<std::uint8_t>(seeThrough ? 96 : 255)});
+    }
+  }
+  uLongf packedSize = compressBound(static_cast<uLong>(scanlines.size()));
+  Bytes packed(packedSize);
+  if (compress2(packed.data(), &packedSize, scanlines.data(), static_cast<uLong>(scanlines.size()),
+                9) != Z_OK) {
+    return std::nullopt;
+  }
+  packed.resize(packedSize);
+
+  Bytes header;
+  appendBe32(header, kSize);
+  appendBe32(header, kSize);
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no interlace
+  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  appendPngChunk(png, "IHDR", header);
+  appendPngChunk(png, "IDAT", packed);
+  appendPngChunk(png, "IEND", {});
+  return png;
+}
+
 bool writeFile(const std::filesystem::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -69,9 +241,24 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path folder = argv[1];
   std::filesystem::create_directories(folder / "FaceSet");
-  if (!writeFile(folder / "Save01.lsd", exampleSave())) {
-    std::cerr << "cannot write " << (folder / "Save01.lsd") << "\n";
-    return 1;
+  struct Output {
+    const char* name;
+    std::optional<Bytes> bytes;
+  };
+  const std::string save = exampleSave();
+  const Output outputs[] = {
+      {"Save01.lsd", Bytes(save.begin(), save.end())},
+      {"FaceSet/Hero.bmp", bmpFaceSet(kHeroColours)},
+      {"FaceSet/Friends.png", pngFaceSet(kFriendsColours)},
+      {"FaceSet/Spirits.xyz", xyzFaceSet(kSpiritColours)},
+  };
+  for (const Output& output : outputs) {
+    const std::filesystem::path path = folder / output.name;
+    if (!output.bytes || !writeFile(path, {reinterpret_cast<const char*>(output.bytes->data()),
+                                           output.bytes->size()})) {
+      std::cerr << "cannot write " << path << "\n";
+      return 1;
+    }
   }
   return 0;
 }
