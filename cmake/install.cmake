@@ -1,5 +1,5 @@
 # cmake --install: the program, the static library with its public headers, a CMake package
-# (find_package(vantrix) gives vantrix::vantrix), a pkg-config file and the manual.
+# (find_package(vantrix) gives vantrix::vantrix), a pkg-config file, the manual and the viewer.
 include(CMakePackageConfigHelpers)
 
 set(VANTRIX_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/vantrix)
@@ -38,3 +38,4 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vantrix.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 install(FILES man/vantrix.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES viewer/index.html DESTINATION ${CMAKE_INSTALL_DATADIR}/vantrix/viewer)
