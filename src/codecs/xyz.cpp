@@ -156,9 +156,9 @@ std::optional<PixelImage> decodeIndexed(ByteView file, RawPalette& palette, XyzE
 
 std::uint32_t tableEntry(const RawPalette& palette, std::size_t index, bool sixBit, bool rgbOrder) {
   const int shift = sixBit ? 2 : 0;
-  const std::uint32_t red = palette[3 * index] >> shift;
-  const std::uint32_t green = palette[3 * index + 1] >> shift;
-  const std::uint32_t blue = palette[3 * index + 2] >> shift;
+  const std::uint32_t red = std::uint32_t{palette[3 * index]} >> shift;
+  const std::uint32_t green = std::uint32_t{palette[3 * index + 1]} >> shift;
+  const std::uint32_t blue = std::uint32_t{palette[3 * index + 2]} >> shift;
   return 0xFF000000u |
          (rgbOrder ? (red << 16) | (green << 8) | blue : (blue << 16) | (green << 8) | red);
 }
