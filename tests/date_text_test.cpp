@@ -49,7 +49,7 @@ TEST(DateText, PlayingTimeMinutesAndSeconds) {
   }
   // Every whole second of a day, minutes and seconds exact.
   for (std::int32_t s = 0; s < 86400; s += 7) {
-    char expected[8];
+    char expected[16];  // room for any int, so no build warns of truncation
     std::snprintf(expected, sizeof expected, ":%02d:%02d", (s % 3600) / 60, s % 60);
     ASSERT_EQ(formatValue(timeSerial(0, 0, s), ":nn:ss", ':'), expected) << s;
   }

@@ -19,12 +19,33 @@ TEST(FaceSetLookup, PlainNames) {
     bool windows;
   };
   const Case cases[] = {
-      {"Hero", true, true},    {"Actor 1", true, true},  {"..", false, false},
-      {".", false, false},     {"../x", false, false},   {"a/b", false, false},
-      {"a\\b", false, false},  {"C:x", true, false},     {"", false, false},
-      {"CON", true, false},    {"con.txt", true, false}, {"NUL ", true, false},
-      {"COM1", true, false},   {"lpt9", true, false},    {"COM10", true, true},
-      {"CONSOLE", true, true}, {"..x", true, true},      {"x..", true, true},
+      {"Hero", true, true},
+      {"Actor 1", true, true},
+      {"..", false, false},
+      {".", false, false},
+      {"../x", false, false},
+      {"a/b", false, false},
+      {"a\\b", false, false},
+      {"C:x", true, false},
+      {"", false, false},
+      {"CON", true, false},
+      {"con.txt", true, false},
+      {"NUL ", true, false},
+      {"COM1", true, false},
+      {"lpt9", true, false},
+      {"COM10", true, true},
+      {"CONSOLE", true, true},
+      {"..x", true, true},
+      {"x..", true, true},
+      // Superscript digits name ports too; other bytes after COM or LPT do not.
+      {"COM\xB9", true, false},
+      {"lpt\xB2.png", true, false},
+      {"Com\xB3 ", true, false},
+      {"COM\xB4", true, true},
+      {"LPT\xBC", true, true},
+      {"conin$", true, false},
+      {"CONOUT$.bmp", true, false},
+      {"Aux.", true, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(isPlainFaceSetName(c.name, PathStyle::posix), c.posix) << c.name;

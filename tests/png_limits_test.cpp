@@ -32,10 +32,16 @@ TEST(PngLimits, RefusesHostileSizesBeforeAllocatingForThem) {
        pngFile({ihdr(0xFFFFFFFFu, 0xFFFFFFFFu, 16, 6, 1), idat(kTinyStream), iend()}),
        PngError::tooLarge},
       // Within the pixel limit, but 64 MB of rows cannot come out of a dozen bytes.
-      {"8000 x 8000 grey", pngFile({ihdr(8000, 8000, 8, 0), idat(kTinyStream), iend()}),
+      {"6000 x 6000 grey", pngFile({ihdr(6000, 6000, 8, 0), idat(kTinyStream), iend()}),
        PngError::tooLittleData},
+      {"1 x 6,000,000 grey, 1 bit", pngFile({ihdr(1, 6000000, 1, 0, 1), idat(kTinyStream), iend()}),
+       PngError::tooLittleData},
+      // Output rows padded to 32 bytes: 1.9 GB for a picture of 60 million pixels.
       {"1 x 60,000,000 grey, 1 bit",
-       pngFile({ihdr(1, 60000000, 1, 0, 1), idat(kTinyStream), iend()}), PngError::tooLittleData},
+       pngFile({ihdr(1, 60000000, 1, 0, 1), idat(kTinyStream), iend()}), PngError::tooLarge},
+      // 137 MiB of output, but 275 MiB of 16-bit scanlines beside it.
+      {"6000 x 6000 RGBA, 16 bits", pngFile({ihdr(6000, 6000, 16, 6), idat(kTinyStream), iend()}),
+       PngError::tooLarge},
   };
   for (const HostileCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -49,9 +55,11 @@ TEST(PngLimits, DecodedPixelLimitIsInclusive) {
   const Bytes file =
       pngFile({ihdr(2, 2, 8, 0), idat(zlib(rows({Bytes(2, 9), Bytes(2, 9)}))), iend()});
   DecodeLimits limits;
-  limits.maxDecodedBytes = 16;  // 2 × 2 pixels of 4 bytes
+  // 2 output rows of the full form's 32 bytes, and 2 scanlines of 3 bytes, in every form.
+  limits.maxDecodedBytes = 2 * 32 + 2 * 3;
   EXPECT_TRUE(decodePngBuffer(file, PngTarget::fullImage, nullptr, limits));
-  limits.maxDecodedBytes = 15;
+  EXPECT_TRUE(decodePngBuffer(file, PngTarget::compactImage, nullptr, limits));
+  limits.maxDecodedBytes -= 1;
   PngError why = PngError::none;
   EXPECT_FALSE(decodePngBuffer(file, PngTarget::compactImage, &why, limits));
   EXPECT_EQ(why, PngError::tooLarge);

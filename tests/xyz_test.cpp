@@ -113,9 +113,13 @@ TEST(XyzReader, RefusesDamagedFilesAndLeavesTheTable) {
        XyzError::shortStream},
       {"stream ending in the palette", xyzFile(1, 1, zlibStream(Bytes(700, 1))),
        XyzError::shortStream},
-      {"data too short for the pixels", xyzFile(0xFFFF, 0xFFF, zlibStream(Bytes(100, 0))),
+      {"data too short for the pixels", xyzFile(0xFFFF, 0x800, zlibStream(Bytes(100, 0))),
        XyzError::cannotHoldData},
-      {"pixels above 256 MiB", xyzFile(0xFFFF, 0xFFFF, zlibStream(Bytes(100, 0))),
+      {"pixels above the limit", xyzFile(0xFFFF, 0xFFFF, zlibStream(Bytes(100, 0))),
+       XyzError::tooLarge},
+      // 65,535 padded rows of 65,536 bytes: 256 MiB less 64 KiB would leave no room for
+      // the rest of a conversion within 256 MiB.
+      {"largest sides a 300 KB stream can fill", xyzFile(0xFFFF, 0xFFF, Bytes(300000, 0)),
        XyzError::tooLarge},
   };
   for (const char* magic :
@@ -150,6 +154,13 @@ TEST(XyzReader, LimitsComeFromTheCaller) {
   EXPECT_EQ(error, XyzError::tooLarge);
   limits.maxDecodedBytes = 64 * 64;
   EXPECT_TRUE(decodeXyzImage(file, table, false, false, &error, limits));
+  // Rows of 65 bytes are padded to 80, and the padding counts.
+  const Bytes odd = xyzFile(65, 64, zlibStream(xyzContent(65, 64)));
+  limits.maxDecodedBytes = 80 * 64 - 1;
+  EXPECT_FALSE(decodeXyzImage(odd, table, false, false, &error, limits));
+  EXPECT_EQ(error, XyzError::tooLarge);
+  limits.maxDecodedBytes = 80 * 64;
+  EXPECT_TRUE(decodeXyzImage(odd, table, false, false, &error, limits));
 }
 
 PaletteTable tableOfComponents(int maxComponent) {
@@ -247,11 +258,14 @@ TEST(XyzTrueColour, AppliesThePaletteAndOptionallyHidesIndexZero) {
   XyzError error{};
   EXPECT_FALSE(decodeXyzImageTrueColour(Bytes(file.begin(), file.end() - 3), false, &error));
   EXPECT_EQ(error, XyzError::cutStream);
-  // The 32-bit picture counts against the limit, not only the indices.
+  // The 32-bit picture (rows of 32 bytes) and the indices it is made from (rows of 16) are
+  // held at once: both count against the limit.
   DecodeLimits limits;
-  limits.maxDecodedBytes = 32 * 3 - 1;
+  limits.maxDecodedBytes = 32 * 3 + 16 * 3 - 1;
   EXPECT_FALSE(decodeXyzImageTrueColour(file, false, &error, limits));
   EXPECT_EQ(error, XyzError::tooLarge);
+  limits.maxDecodedBytes += 1;
+  EXPECT_TRUE(decodeXyzImageTrueColour(file, false, &error, limits)) << toString(error);
 }
 
 TEST(XyzFiles, SaveAndLoadThroughThePlatform) {

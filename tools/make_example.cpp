@@ -140,7 +140,8 @@ std::optional<Bytes> bmpFaceSet(const Scheme& scheme) {
   if (!image) return std::nullopt;
   vantrix::Palette palette{};
   for (std::size_t i = 0; i < scheme.size(); ++i) {
-    palette[i] = scheme[i].red | (scheme[i].green << 8) | (scheme[i].blue << 16);
+    palette[i] = std::uint32_t{scheme[i].red} | std::uint32_t{scheme[i].green} << 8 |
+                 std::uint32_t{scheme[i].blue} << 16;
   }
   return vantrix::encodeBmp(*image, palette);
 }
@@ -151,7 +152,8 @@ std::optional<Bytes> xyzFaceSet(const Scheme& scheme) {
   if (!image) return std::nullopt;
   vantrix::PaletteTable table{};
   for (std::size_t i = 0; i < scheme.size(); ++i) {
-    table[i] = scheme[i].red | (scheme[i].green << 8) | (scheme[i].blue << 16);
+    table[i] = std::uint32_t{scheme[i].red} | std::uint32_t{scheme[i].green} << 8 |
+               std::uint32_t{scheme[i].blue} << 16;
   }
   return vantrix::encodeXyzImage(*image, table, /*sixBitInput=*/false, /*rgbOrder=*/false);
 }

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "common/checked.hpp"
+#include "image/pixel_image.hpp"
 
 namespace vantrix {
 namespace {
@@ -201,10 +202,10 @@ bool readChunksAndInflate(PngInfo& info, const DecodeLimits& limits) {
   Bytes joined;
   if (!joinImageData(info, joined)) return false;
   auto expected = expectedSize(info);
-  auto pixels = checkedMul(checkedMul(std::size_t{info.width}, info.height), 4);
-  if (!expected || !pixels || *pixels > limits.maxDecodedBytes) {
-    return fail(info, PngError::tooLarge);
-  }
+  // The scanlines and the output are held at once; the full form's rows are the widest.
+  auto output = checkedMul(PixelImage::pitchFor(info.width, 4, 32), info.height);
+  auto held = expected ? checkedAdd(output, *expected) : std::nullopt;
+  if (!held || *held > limits.maxDecodedBytes) return fail(info, PngError::tooLarge);
   // The palette and transparency checks are cheap; a file they refuse is never inflated.
   if (!readPalette(info) || !readTransparency(info)) return false;
   return inflateScanlines(info, joined, *expected, limits);

@@ -42,6 +42,11 @@ XyzError readSize(ByteView file, XyzSize& size) {
   return XyzError::none;
 }
 
+// The bytes of a full-layout image of the size; both sides are below 2^16, so this fits.
+std::size_t imageBytes(int bytesPerPixel, XyzSize size) {
+  return *PixelImage::pitchFor(size.width, bytesPerPixel, 16) * size.height;
+}
+
 std::optional<PixelImage> makeImage(int bytesPerPixel, XyzSize size) {
   const auto pitch = PixelImage::pitchFor(size.width, bytesPerPixel, 16);
   if (!pitch) return std::nullopt;
@@ -123,7 +128,8 @@ std::optional<PixelImage> decodeIndexed(ByteView file, RawPalette& palette, XyzE
     return std::nullopt;
   }
   const std::size_t pixels = std::size_t{size.width} * size.height;
-  if (pixels > limits.maxDecodedBytes) {
+  // The index image's rows are padded to 16 bytes: the padding is memory as well.
+  if (imageBytes(1, size) > limits.maxDecodedBytes) {
     report(error, XyzError::tooLarge);
     return std::nullopt;
   }
@@ -150,9 +156,9 @@ std::optional<PixelImage> decodeIndexed(ByteView file, RawPalette& palette, XyzE
 
 std::uint32_t tableEntry(const RawPalette& palette, std::size_t index, bool sixBit, bool rgbOrder) {
   const int shift = sixBit ? 2 : 0;
-  const std::uint32_t red = palette[3 * index] >> shift;
-  const std::uint32_t green = palette[3 * index + 1] >> shift;
-  const std::uint32_t blue = palette[3 * index + 2] >> shift;
+  const std::uint32_t red = std::uint32_t{palette[3 * index]} >> shift;
+  const std::uint32_t green = std::uint32_t{palette[3 * index + 1]} >> shift;
+  const std::uint32_t blue = std::uint32_t{palette[3 * index + 2]} >> shift;
   return 0xFF000000u |
          (rgbOrder ? (red << 16) | (green << 8) | blue : (blue << 16) | (green << 8) | red);
 }
@@ -217,12 +223,10 @@ std::optional<PixelImage> loadXyzImage(const std::string& path, PaletteTable& ta
 
 std::optional<PixelImage> decodeXyzImageTrueColour(ByteView file, bool transparentZero,
                                                    XyzError* error, const DecodeLimits& limits) {
-  // The colour image is four times the indices: it must fit the limit as well.
+  // The colour image is made while the indices are held: both must fit the limit.
   XyzSize size{};
   if (readSize(file, size) == XyzError::none) {
-    const auto pitch = PixelImage::pitchFor(size.width, 4, 16);
-    const auto bytes = checkedMul(pitch, size.height);
-    if (!bytes || *bytes > limits.maxDecodedBytes) {
+    if (imageBytes(4, size) + imageBytes(1, size) > limits.maxDecodedBytes) {
       report(error, XyzError::tooLarge);
       return std::nullopt;
     }

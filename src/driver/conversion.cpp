@@ -8,9 +8,13 @@
 namespace vantrix {
 
 Conversion convertSaveFile(const std::string& inputFileName) {
-  const std::optional<Bytes> bytes = platform::readFile(inputFileName);
-  if (!bytes) return {ConversionStatus::cannotOpenInput, {}};
-  const std::optional<SavePreview> preview = readSavePreview(*bytes);
+  std::optional<SavePreview> preview;
+  {
+    // The file's bytes go before the faces are drawn and the document is written.
+    const std::optional<Bytes> bytes = platform::readFile(inputFileName);
+    if (!bytes) return {ConversionStatus::cannotOpenInput, {}};
+    preview = readSavePreview(*bytes);
+  }
   if (!preview) return {ConversionStatus::invalidSave, {}};
 
   const FaceLoader faces(inputFileName, platform::nativePathStyle());

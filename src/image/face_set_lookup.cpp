@@ -31,7 +31,9 @@ bool isWindowsDeviceName(std::string_view name) {
   }
   if (stem.size() == 4 && (equalsIgnoringAsciiCase(stem.substr(0, 3), "COM") ||
                            equalsIgnoringAsciiCase(stem.substr(0, 3), "LPT"))) {
-    return stem[3] >= '0' && stem[3] <= '9';
+    // Windows counts the superscript digits 1, 2 and 3 of ISO-8859-1 as port numbers too.
+    const auto digit = static_cast<unsigned char>(stem[3]);
+    return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
   }
   return false;
 }

@@ -3,9 +3,11 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "support/temp_folder.hpp"
@@ -13,8 +15,11 @@
 namespace vantrix::testing {
 
 ProgramResult runVantrix(const std::string& folder, const std::vector<std::string>& arguments) {
-  const std::string outPath = folder + "/.stdout";
-  const std::string errPath = folder + "/.stderr";
+  // Each run captures its output in files of its own.
+  static std::atomic<int> runs{0};
+  const std::string tag = std::to_string(runs++);
+  const std::string outPath = folder + "/.stdout" + tag;
+  const std::string errPath = folder + "/.stderr" + tag;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
@@ -34,8 +39,10 @@ ProgramResult runVantrix(const std::string& folder, const std::vector<std::strin
   pid_t pid = 0;
   if (posix_spawn(&pid, VANTRIX_EXE, &actions, nullptr, argv.data(), environ) == 0) {
     int status = 0;
-    waitpid(pid, &status, 0);
+    struct rusage usage {};
+    wait4(pid, &status, 0, &usage);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.peakMemoryKiB = usage.ru_maxrss;
   }
   posix_spawn_file_actions_destroy(&actions);
   result.output = readWholeFile(outPath);

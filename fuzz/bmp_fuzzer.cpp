@@ -1,0 +1,30 @@
+// The BMP reader onto the face loader's 8-bit canvas, then the face's cell cut out and
+// written as a BMP, as a face conversion does.
+
+#include "fuzz_target.hpp"
+#include "image/bmp_reader.hpp"
+#include "image/bmp_writer.hpp"
+#include "image/canvas.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace vantrix;
+  const ByteView file(data, size);
+  Canvas canvas;
+  FUZZ_CHECK(canvas.createCanvas(192, 192, 8) == ImageStatus::success);
+  const ImageStatus status = loadBmpToCanvas(canvas, file);
+  (void)status;
+
+  // The last face cell: its bottom right pixel is the canvas's last one.
+  auto cell = canvas.createImage(48, 48, 0, std::nullopt);
+  FUZZ_CHECK(cell.has_value());
+  FUZZ_CHECK(canvas.copyCanvasRect(144, 144, 191, 191, *cell) == ImageStatus::success);
+  FUZZ_CHECK(encodeBmp(*cell, canvas.palette()).has_value());
+
+  // A canvas of another depth is refused with nothing changed.
+  Canvas wide;
+  FUZZ_CHECK(wide.createCanvas(4, 4, 32) == ImageStatus::success);
+  const auto before = wide.pixels();
+  const ImageStatus onWide = loadBmpToCanvas(wide, file);
+  if (onWide == ImageStatus::illegalCall) FUZZ_CHECK(wide.pixels() == before);
+  return 0;
+}

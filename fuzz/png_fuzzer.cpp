@@ -1,0 +1,57 @@
+// decodePngBuffer in each output form: all three accept or refuse a file alike, for the
+// same reason, and give the same pixels; a face set's picture is then drawn as the face
+// loader draws it.
+
+#include <cstring>
+
+#include "codecs/png_decoder.hpp"
+#include "fuzz_target.hpp"
+#include "image/canvas.hpp"
+
+namespace {
+
+using namespace vantrix;
+
+// Pixel x of row y (counted from the top) as 0xAARRGGBB, whatever the form.
+std::uint32_t pixelAt(const PixelImage& image, std::uint32_t x, std::uint32_t y) {
+  if (image.layout() != PixelLayout::bottomUpRgba) return loadPixel32(image.row(y) + 4 * x);
+  const std::uint8_t* p = image.row(image.height() - 1 - y) + 4 * x;
+  return std::uint32_t{p[3]} << 24 | std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const ByteView file(data, size);
+  PngError compactWhy = PngError::none;
+  PngError fullWhy = PngError::none;
+  PngError rgbaWhy = PngError::none;
+  const auto compact = decodePngBuffer(file, PngTarget::compactImage, &compactWhy);
+  const auto full = decodePngBuffer(file, PngTarget::fullImage, &fullWhy);
+  const auto rgba = decodePngBuffer(file, PngTarget::bottomUpRgba, &rgbaWhy);
+
+  FUZZ_CHECK(compact.has_value() == (compactWhy == PngError::none));
+  FUZZ_CHECK(compactWhy == fullWhy && compactWhy == rgbaWhy);
+  FUZZ_CHECK(compact.has_value() == full.has_value() && full.has_value() == rgba.has_value());
+  if (!compact) return 0;
+
+  const std::uint32_t width = compact->width();
+  const std::uint32_t height = compact->height();
+  FUZZ_CHECK(full->width() == width && full->height() == height);
+  FUZZ_CHECK(rgba->width() == width && rgba->height() == height);
+  FUZZ_CHECK(compact->pitch() == std::size_t{width} * 4 && full->pitch() % 32 == 0);
+  FUZZ_CHECK(compact->bytes().size() == compact->pitch() * height);
+  FUZZ_CHECK(full->bytes().size() == full->pitch() * height);
+  for (std::uint32_t y = 0; y < height; ++y) {
+    FUZZ_CHECK(std::memcmp(compact->row(y), full->row(y), std::size_t{width} * 4) == 0);
+    for (std::uint32_t x = 0; x < width; ++x) {
+      FUZZ_CHECK(pixelAt(*compact, x, y) == pixelAt(*rgba, x, y));
+    }
+  }
+
+  Canvas canvas;
+  FUZZ_CHECK(canvas.createCanvas(192, 192, 32) == ImageStatus::success);
+  FUZZ_CHECK(canvas.putImage(*compact, 0, 0) == ImageStatus::success);
+  FUZZ_CHECK(canvas.putImage(*rgba, 0, 0) == ImageStatus::illegalCall);
+  return 0;
+}

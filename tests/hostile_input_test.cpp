@@ -1,0 +1,63 @@
+// The program on the most expensive inputs of up to 16 MiB that we know how to make: every
+// conversion ends with a well-formed document and stays under 256 MiB of memory.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/hostile_games.hpp"
+#include "support/run_program.hpp"
+#include "support/temp_folder.hpp"
+#include "support/xml_check.hpp"
+
+#ifndef _WIN32
+namespace vantrix {
+namespace {
+
+using namespace vantrix::testing;
+
+// Sanitizers keep shadow memory and freed blocks of their own: no memory bound there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMeasuresMemory = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kMeasuresMemory = false;
+#else
+constexpr bool kMeasuresMemory = true;
+#endif
+#else
+constexpr bool kMeasuresMemory = true;
+#endif
+
+std::size_t countOf(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++count;
+  return count;
+}
+
+TEST(HostileInputs, EachConversionEndsWithAWellFormedDocumentWithinItsMemory) {
+  for (const HostileRecipe& recipe : hostileRecipes()) {
+    SCOPED_TRACE(recipe.name);
+    TempFolder game;
+    {
+      const HostileGame files = recipe.make();
+      EXPECT_LE(files.save.size(), kLargestInput);
+      for (const auto& [name, bytes] : files.faceSets)
+        EXPECT_LE(bytes.size(), kLargestInput) << name;
+      ASSERT_TRUE(writeHostileGame(files, game.path().string()));
+    }
+    const ProgramResult result = runVantrix(game.path().string(), {"Save01.lsd"});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    const std::string document = readWholeFile(game / "Save01.xml");
+    EXPECT_EQ(xmlError(document), "");
+    EXPECT_EQ(countOf(document, "<bitmap>"), static_cast<std::size_t>(recipe.bitmaps));
+    if (kMeasuresMemory) {
+      EXPECT_LT(result.peakMemoryKiB, 256 * 1024);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantrix
+#endif

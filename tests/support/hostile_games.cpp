@@ -1,0 +1,200 @@
+#include "support/hostile_games.hpp"
+
+#include <zlib.h>
+
+#include <filesystem>
+
+#include "platform/platform.hpp"
+#include "support/bmp_builder.hpp"
+#include "support/png_builder.hpp"
+#include "support/save_builder.hpp"
+#include "support/xyz_builder.hpp"
+
+namespace vantrix::testing {
+namespace {
+
+// A save whose four faces all come from face set `name`: each is decoded on its own.
+std::string saveOfFaces(const std::string& name) {
+  return saveFile({chunk(100, {sub(12, number(1)), sub(21, name), sub(22, number(0)), sub(23, name),
+                               sub(24, number(5)), sub(25, name), sub(26, number(10)),
+                               sub(27, name), sub(28, number(15))})});
+}
+
+HostileGame faceSetGame(const std::string& file, Bytes bytes) {
+  const std::string name = file.substr(0, file.find('.'));
+  return {saveOfFaces(name), {{file, std::move(bytes)}}};
+}
+
+// Saves.
+
+HostileGame heroNameOfLineBreaks() {
+  // Each CR becomes "&#13;" in the document: five times the name.
+  const std::string name(kLargestInput - 64, '\r');
+  return {saveFile({chunk(100, {sub(11, name), sub(12, number(1))})}), {}};
+}
+
+HostileGame endlessNumber() {
+  std::string save = saveFile({});
+  save.resize(kLargestInput, '\x80');
+  return {save, {}};
+}
+
+HostileGame manySubChunks() {
+  // One chunk 100 of declared length 2^31 - 1 holding tiny hero names, one after another.
+  std::string save = number(11) + "LcfSaveData" + number(100) + number(0x7FFFFFFF);
+  const std::string tiny = number(11) + number(1) + "x";
+  while (save.size() + tiny.size() <= kLargestInput)
+    save += tiny;
+  return {save, {}};
+}
+
+// PNG face sets.
+
+HostileGame pngHugeHeader() {
+  Bytes data(kLargestInput - 100);
+  for (std::size_t i = 0; i < data.size(); ++i)
+    data[i] = static_cast<std::uint8_t>(i * 131 + (i >> 9));
+  return faceSetGame("Huge.png",
+                     pngFile({ihdr(0x7FFFFFFF, 0x7FFFFFFF, 16, 6), idat(data), iend()}));
+}
+
+HostileGame pngDensestWithinLimit() {
+  // 16-bit RGBA, the format of the most scanline bytes a pixel: 2,048 × 8,532 pixels hold
+  // 133 MiB of scanlines and 67 MiB of output, just under the decode limit.
+  const std::uint32_t width = 2048;
+  const std::uint32_t height = 8532;
+  const Bytes stream = zlibOfZeros(std::size_t{height} * (width * 8 + 1));
+  return faceSetGame("Dense.png", pngFile({ihdr(width, height, 16, 6), idat(stream), iend()}));
+}
+
+HostileGame pngEndlessStream() {
+  // The header asks for 4,096 × 4,096 grey pixels; the stream would give 16 GB.
+  return faceSetGame("Bomb.png", pngFile({ihdr(4096, 4096, 8, 0),
+                                          idat(endlessZeros(kLargestInput - 100)), iend()}));
+}
+
+// XYZ face sets.
+
+HostileGame xyzLargestWithinLimit() {
+  // Rows of 65,535 pixels padded to 65,536 bytes: 3,199 of them fit the decode limit.
+  const std::size_t pixels = std::size_t{0xFFFF} * 3199;
+  return faceSetGame("Wide.xyz", xyzFile(0xFFFF, 3199, zlibOfZeros(768 + pixels + (1 << 20))));
+}
+
+HostileGame xyzEndlessStream() {
+  return faceSetGame("Bomb.xyz", xyzFile(0xFFFF, 3199, endlessZeros(kLargestInput - 8)));
+}
+
+// BMP face sets.
+
+HostileGame bmpTallestRows() {
+  // A row of 4 bytes and 2^31 - 1 rows declared: the file holds 4 million of them.
+  BmpRecipe recipe;
+  recipe.width = 1;
+  recipe.height = 0x7FFFFFFF;
+  recipe.palette = distinctPalette(256);
+  recipe.pixelData = Bytes(kLargestInput - 2000, 7);
+  return faceSetGame("Tall.bmp", buildBmp(recipe));
+}
+
+HostileGame bmpRunLengthBomb() {
+  // Runs of 255 pixels and jumps of 255 × 255 pixels, as many as the file holds.
+  BmpRecipe recipe;
+  recipe.width = 0x7FFFFFFF;
+  recipe.height = 0x7FFFFFFF;
+  recipe.compression = 1;
+  recipe.palette = distinctPalette(256);
+  const Bytes pattern = {255, 9, 0, 2, 255, 255, 255, 3, 0, 0};
+  while (recipe.pixelData.size() + pattern.size() <= kLargestInput - 2000) {
+    recipe.pixelData.insert(recipe.pixelData.end(), pattern.begin(), pattern.end());
+  }
+  return faceSetGame("Runs.bmp", buildBmp(recipe));
+}
+
+HostileGame rawCanvasDump() {
+  Bytes dump = {0xFE, 0xFF, 0xFF, 0xFF, 0xFF};
+  dump.resize(kLargestInput, 5);
+  return faceSetGame("Dump.bmp", dump);
+}
+
+}  // namespace
+
+const std::vector<HostileRecipe>& hostileRecipes() {
+  static const std::vector<HostileRecipe> recipes = {
+      {"hero-name-of-line-breaks", heroNameOfLineBreaks, 0},
+      {"endless-number", endlessNumber, 0},
+      {"many-sub-chunks", manySubChunks, 0},
+      {"png-huge-header", pngHugeHeader, 0},
+      {"png-densest-within-limit", pngDensestWithinLimit, 4},
+      {"png-endless-stream", pngEndlessStream, 0},
+      {"xyz-largest-within-limit", xyzLargestWithinLimit, 4},
+      {"xyz-endless-stream", xyzEndlessStream, 0},
+      {"bmp-tallest-rows", bmpTallestRows, 4},
+      {"bmp-run-length-bomb", bmpRunLengthBomb, 4},
+      {"raw-canvas-dump", rawCanvasDump, 4},
+  };
+  return recipes;
+}
+
+bool writeHostileGame(const HostileGame& game, const std::string& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(folder) / "FaceSet", error);
+  if (error) return false;
+  const auto* save = reinterpret_cast<const std::uint8_t*>(game.save.data());
+  if (!platform::writeFile(folder + "/Save01.lsd", ByteView(save, game.save.size()))) {
+    return false;
+  }
+  for (const auto& [name, bytes] : game.faceSets) {
+    if (!platform::writeFile(folder + "/FaceSet/" + name, bytes)) return false;
+  }
+  return true;
+}
+
+Bytes zlibOfZeros(std::size_t count) {
+  z_stream zs{};
+  if (deflateInit(&zs, 9) != Z_OK) return {};
+  const Bytes zeros(std::size_t{1} << 20, 0);
+  Bytes stream;
+  Bytes out(std::size_t{1} << 16);
+  int flush = Z_NO_FLUSH;
+  do {
+    if (zs.avail_in == 0 && count > 0) {
+      const std::size_t chunk = std::min(count, zeros.size());
+      zs.next_in = const_cast<Bytef*>(zeros.data());
+      zs.avail_in = static_cast<uInt>(chunk);
+      count -= chunk;
+    }
+    flush = count == 0 ? Z_FINISH : Z_NO_FLUSH;
+    zs.next_out = out.data();
+    zs.avail_out = static_cast<uInt>(out.size());
+    deflate(&zs, flush);
+    stream.insert(stream.end(), out.data(), out.data() + (out.size() - zs.avail_out));
+  } while (!(flush == Z_FINISH && zs.avail_out != 0));
+  deflateEnd(&zs);
+  return stream;
+}
+
+Bytes endlessZeros(std::size_t streamBytes) {
+  // After a full flush a deflate block depends on nothing before it, so one block of zeros
+  // can follow itself as often as the room allows.
+  z_stream zs{};
+  if (deflateInit(&zs, 9) != Z_OK) return {};
+  Bytes zeros(std::size_t{1} << 20, 0);
+  Bytes out(std::size_t{1} << 16);
+  auto flushed = [&]() {
+    zs.next_in = zeros.data();
+    zs.avail_in = static_cast<uInt>(zeros.size());
+    zs.next_out = out.data();
+    zs.avail_out = static_cast<uInt>(out.size());
+    deflate(&zs, Z_FULL_FLUSH);
+    return Bytes(out.data(), out.data() + (out.size() - zs.avail_out));
+  };
+  Bytes stream = flushed();  // the zlib header and a first block
+  const Bytes block = flushed();
+  deflateEnd(&zs);
+  while (stream.size() + block.size() <= streamBytes)
+    stream.insert(stream.end(), block.begin(), block.end());
+  return stream;
+}
+
+}  // namespace vantrix::testing
