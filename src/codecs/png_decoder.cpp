@@ -281,7 +281,7 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
     longestRow = std::max(longestRow, pass.rowLength);
   const Bytes zeroRow(longestRow, 0);
 
-  std::uint8_t* position = info.scanlines.data();
+  std::uint8_t* position = info.scanlines.get();
   for (const PngPass& pass : passes) {
     if (pass.rowLength == 0) continue;
     const std::size_t length = pass.rowLength - 1;
