@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "codecs/png_chunks.hpp"
+#include "codecs/png_filters.hpp"
 #include "common/checked.hpp"
 #include "platform/platform.hpp"
 
@@ -17,86 +18,6 @@ namespace {
 
 // No PNG file is shorter: signature, "IHDR", an "IDAT" and "IEND" take more.
 constexpr std::size_t kMinimumFileSize = 49;
-
-// ---- Filters -----------------------------------------------------------------------------
-// Each undoes one filter type over the data bytes of a row in place. `prior` is the same
-// pass's previous row, already restored, or zeros for a pass's first row. Bpp is the filter
-// unit; a template argument so that every loop has a fixed distance to the left neighbour.
-
-using FilterRow = void (*)(std::uint8_t* row, const std::uint8_t* prior, std::size_t length);
-
-template <std::size_t Bpp>
-void undoSub(std::uint8_t* row, const std::uint8_t*, std::size_t length) {
-  for (std::size_t i = Bpp; i < length; ++i) {
-    row[i] = static_cast<std::uint8_t>(row[i] + row[i - Bpp]);
-  }
-}
-
-void undoUp(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
-  for (std::size_t i = 0; i < length; ++i)
-    row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
-}
-
-template <std::size_t Bpp>
-void undoAverage(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
-  const std::size_t head = std::min(Bpp, length);
-  for (std::size_t i = 0; i < head; ++i) {
-    row[i] = static_cast<std::uint8_t>(row[i] + (prior[i] >> 1));
-  }
-  // The sum of two bytes is formed in int, so it cannot wrap before halving.
-  for (std::size_t i = Bpp; i < length; ++i) {
-    row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - Bpp] + prior[i]) >> 1));
-  }
-}
-
-// The predictor prefers a (left), then b (above), then c (above left) on ties.
-inline std::uint8_t paeth(int a, int b, int c) {
-  const int pa = std::abs(b - c);
-  const int pb = std::abs(a - c);
-  const int pc = std::abs(a + b - 2 * c);
-  if (pa <= pb && pa <= pc) return static_cast<std::uint8_t>(a);
-  if (pb <= pc) return static_cast<std::uint8_t>(b);
-  return static_cast<std::uint8_t>(c);
-}
-
-template <std::size_t Bpp>
-void undoPaeth(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
-  // Left of the first pixel a and c are 0, so the predictor is b.
-  const std::size_t head = std::min(Bpp, length);
-  for (std::size_t i = 0; i < head; ++i)
-    row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
-  for (std::size_t i = Bpp; i < length; ++i) {
-    row[i] = static_cast<std::uint8_t>(row[i] + paeth(row[i - Bpp], prior[i], prior[i - Bpp]));
-  }
-}
-
-struct Filters {
-  FilterRow sub;
-  FilterRow average;
-  FilterRow paeth;
-};
-
-template <std::size_t Bpp>
-constexpr Filters filtersFor() {
-  return {undoSub<Bpp>, undoAverage<Bpp>, undoPaeth<Bpp>};
-}
-
-Filters filtersForUnit(std::uint32_t filterUnit) {
-  switch (filterUnit) {
-    case 1:
-      return filtersFor<1>();
-    case 2:
-      return filtersFor<2>();
-    case 3:
-      return filtersFor<3>();
-    case 4:
-      return filtersFor<4>();
-    case 6:
-      return filtersFor<6>();
-    default:
-      return filtersFor<8>();
-  }
-}
 
 // ---- Pixel conversion --------------------------------------------------------------------
 // Each converter turns the restored data bytes of one row into `count` pixels, stored `step`
@@ -274,7 +195,7 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
   const bool rgba = image.layout() == PixelLayout::bottomUpRgba;
   const ConvertRow convert = rgba ? converterFor<true>(info) : converterFor<false>(info);
   const ConvertContext context = rgba ? contextFor<true>(info) : contextFor<false>(info);
-  const Filters filters = filtersForUnit(info.filterUnit);
+  const PngFilters filters = pngFiltersFor(info.filterUnit);
 
   std::size_t longestRow = 0;
   for (const PngPass& pass : passes)
@@ -297,7 +218,7 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
           filters.sub(row, prior, length);
           break;
         case 2:
-          undoUp(row, prior, length);
+          filters.up(row, prior, length);
           break;
         case 3:
           filters.average(row, prior, length);

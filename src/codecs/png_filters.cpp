@@ -1,0 +1,173 @@
+#include "codecs/png_filters.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define VANTRIX_PNG_SSE2 1
+#endif
+
+namespace vantrix {
+namespace {
+
+// ---- A byte at a time --------------------------------------------------------------------
+// Bpp is a template argument, so that every loop has a fixed distance to the left neighbour.
+
+template <std::size_t Bpp>
+void undoSub(std::uint8_t* row, const std::uint8_t*, std::size_t length) {
+  for (std::size_t i = Bpp; i < length; ++i) {
+    row[i] = static_cast<std::uint8_t>(row[i] + row[i - Bpp]);
+  }
+}
+
+void undoUp(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i)
+    row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
+}
+
+template <std::size_t Bpp>
+void undoAverage(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  const std::size_t head = std::min(Bpp, length);
+  for (std::size_t i = 0; i < head; ++i) {
+    row[i] = static_cast<std::uint8_t>(row[i] + (prior[i] >> 1));
+  }
+  // The sum of two bytes is formed in int, so it cannot wrap before halving.
+  for (std::size_t i = Bpp; i < length; ++i) {
+    row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - Bpp] + prior[i]) >> 1));
+  }
+}
+
+// The predictor prefers a (left), then b (above), then c (above left) on ties. Written
+// without branches: which of the three wins depends on the picture and predicts badly.
+inline int paeth(int a, int b, int c) {
+  const int pa = std::abs(b - c);
+  const int pb = std::abs(a - c);
+  const int pc = std::abs(a + b - 2 * c);
+  const int bc = pb <= pc ? b : c;
+  return pa <= pb && pa <= pc ? a : bc;
+}
+
+template <std::size_t Bpp>
+void undoPaeth(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  // Left of the first pixel a and c are 0, so the predictor is b.
+  const std::size_t head = std::min(Bpp, length);
+  for (std::size_t i = 0; i < head; ++i)
+    row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
+  for (std::size_t i = Bpp; i < length; ++i) {
+    row[i] = static_cast<std::uint8_t>(row[i] + paeth(row[i - Bpp], prior[i], prior[i - Bpp]));
+  }
+}
+
+template <std::size_t Bpp>
+constexpr PngFilters bytewise() {
+  return {undoSub<Bpp>, undoUp, undoAverage<Bpp>, undoPaeth<Bpp>};
+}
+
+#ifdef VANTRIX_PNG_SSE2
+// ---- A pixel at a time in SSE2 registers, for pixels of 3 and 4 bytes ----------------------
+// Each step loads one pixel of the row and of the prior row; the row's length is a whole
+// number of pixels (8-bit RGB and RGBA, 16-bit grey with alpha), and loads and stores touch
+// exactly the pixel's bytes.
+
+template <std::size_t Bpp>
+inline __m128i loadPixel(const std::uint8_t* p) {
+  std::uint32_t v = 0;
+  std::memcpy(&v, p, Bpp);
+  return _mm_cvtsi32_si128(static_cast<int>(v));
+}
+
+template <std::size_t Bpp>
+inline void storePixel(std::uint8_t* p, __m128i pixel) {
+  const auto v = static_cast<std::uint32_t>(_mm_cvtsi128_si32(pixel));
+  std::memcpy(p, &v, Bpp);
+}
+
+template <std::size_t Bpp>
+void undoSubSse2(std::uint8_t* row, const std::uint8_t*, std::size_t length) {
+  __m128i left = _mm_setzero_si128();
+  for (std::size_t i = 0; i + Bpp <= length; i += Bpp) {
+    left = _mm_add_epi8(loadPixel<Bpp>(row + i), left);
+    storePixel<Bpp>(row + i, left);
+  }
+}
+
+template <std::size_t Bpp>
+void undoAverageSse2(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  // floor((a + b) / 2) is the rounded-up average less the low bit of a ^ b.
+  const __m128i one = _mm_set1_epi8(1);
+  __m128i left = _mm_setzero_si128();
+  for (std::size_t i = 0; i + Bpp <= length; i += Bpp) {
+    const __m128i above = loadPixel<Bpp>(prior + i);
+    const __m128i average =
+        _mm_sub_epi8(_mm_avg_epu8(left, above), _mm_and_si128(_mm_xor_si128(left, above), one));
+    left = _mm_add_epi8(loadPixel<Bpp>(row + i), average);
+    storePixel<Bpp>(row + i, left);
+  }
+}
+
+inline __m128i absolute16(__m128i x) {
+  return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x));
+}
+
+inline __m128i choose(__m128i mask, __m128i ifSet, __m128i otherwise) {
+  return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, otherwise));
+}
+
+template <std::size_t Bpp>
+void undoPaethSse2(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  // Samples widened to 16 bits, so the differences cannot wrap.
+  const __m128i zero = _mm_setzero_si128();
+  __m128i a = zero;  // left
+  __m128i c = zero;  // above left
+  for (std::size_t i = 0; i + Bpp <= length; i += Bpp) {
+    const __m128i b = _mm_unpacklo_epi8(loadPixel<Bpp>(prior + i), zero);
+    const __m128i p = _mm_sub_epi16(b, c);  // pa = |p|
+    const __m128i q = _mm_sub_epi16(a, c);  // pb = |q|
+    const __m128i pa = absolute16(p);
+    const __m128i pb = absolute16(q);
+    const __m128i pc = absolute16(_mm_add_epi16(p, q));
+    const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
+    // a when pa is smallest, else b when pb is, else c: the order of preference on ties.
+    __m128i nearest = choose(_mm_cmpeq_epi16(smallest, pb), b, c);
+    nearest = choose(_mm_cmpeq_epi16(smallest, pa), a, nearest);
+    const __m128i restored =
+        _mm_add_epi8(loadPixel<Bpp>(row + i), _mm_packus_epi16(nearest, nearest));
+    storePixel<Bpp>(row + i, restored);
+    a = _mm_unpacklo_epi8(restored, zero);
+    c = b;
+  }
+}
+
+template <std::size_t Bpp>
+constexpr PngFilters vectorised() {
+  return {undoSubSse2<Bpp>, undoUp, undoAverageSse2<Bpp>, undoPaethSse2<Bpp>};
+}
+#else
+template <std::size_t Bpp>
+constexpr PngFilters vectorised() {
+  return bytewise<Bpp>();
+}
+#endif
+
+}  // namespace
+
+PngFilters pngFiltersFor(std::uint32_t filterUnit) {
+  switch (filterUnit) {
+    case 1:
+      return bytewise<1>();
+    case 2:
+      return bytewise<2>();
+    case 3:
+      return vectorised<3>();
+    case 4:
+      return vectorised<4>();
+    case 6:
+      return bytewise<6>();
+    default:
+      return bytewise<8>();
+  }
+}
+
+}  // namespace vantrix

@@ -1,0 +1,26 @@
+#pragma once
+
+// Undoing the five PNG scanline filters in place, row by row.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vantrix {
+
+// Undoes one filter over the data bytes of a row in place. `prior` is the same pass's
+// previous row, already restored, or zeros for a pass's first row.
+using FilterRow = void (*)(std::uint8_t* row, const std::uint8_t* prior, std::size_t length);
+
+struct PngFilters {
+  FilterRow sub;
+  FilterRow up;
+  FilterRow average;
+  FilterRow paeth;
+};
+
+// The filters for a filter unit (bytes per complete pixel) of 1, 2, 3, 4, 6 or 8; pixels of
+// 3 and 4 bytes are restored a pixel at a time in vector registers where the processor has
+// them (SSE2 on x86-64), the others a byte at a time.
+PngFilters pngFiltersFor(std::uint32_t filterUnit);
+
+}  // namespace vantrix
