@@ -7,6 +7,11 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define VANTRIX_INFLATE_SSE2 1
+#endif
+
 namespace vantrix {
 namespace {
 
@@ -177,13 +182,8 @@ class BitReader {
   // At least 56 bits in the buffer afterwards (at most 63). Past the input's end it adds zero bytes
   // and counts them, so a stream that needs them is found incomplete.
   void refill() {
-    if (end_ - next_ >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, next_, 8);
-      if constexpr (std::endian::native == std::endian::big) word = byteSwap(word);
-      bits_ |= word << count_;
-      next_ += (63 - count_) >> 3;
-      count_ |= 56;
+    if (canRefillFast()) {
+      refillFast();
       return;
     }
     while (count_ < 56) {
@@ -193,6 +193,16 @@ class BitReader {
         ++phantom_;
       count_ += 8;
     }
+  }
+  // Eight bytes of input are left to load at once.
+  bool canRefillFast() const { return end_ - next_ >= 8; }
+  void refillFast() {
+    std::uint64_t word;
+    std::memcpy(&word, next_, 8);
+    if constexpr (std::endian::native == std::endian::big) word = byteSwap(word);
+    bits_ |= word << count_;
+    next_ += (63 - count_) >> 3;
+    count_ |= 56;
   }
   std::uint32_t peek(unsigned n) const {
     return static_cast<std::uint32_t>(bits_ & ((std::uint64_t{1} << n) - 1));
@@ -328,10 +338,11 @@ bool readDynamicTables(BitReader& in, Tables& tables) {
 }
 
 // Copies a match of `length` bytes from `distance` back; the caller has checked both.
+// `room` is how far the output may be written, which may be past the match's end.
 inline void copyMatch(std::uint8_t* out, std::size_t distance, std::size_t length,
-                      const std::uint8_t* outEnd) {
+                      std::size_t room) {
   const std::uint8_t* from = out - distance;
-  if (distance >= 8 && static_cast<std::size_t>(outEnd - out) >= length + 8) {
+  if (distance >= 8 && room >= length + 8) {
     // Eight bytes at a time; each read lies before what the same step writes.
     std::uint8_t* const stop = out + length;
     do {
@@ -345,37 +356,63 @@ inline void copyMatch(std::uint8_t* out, std::size_t distance, std::size_t lengt
     std::memset(out, out[-1], length);
     return;
   }
-  // The bytes from `from` on repeat with the period `distance`, so what is already copied can
-  // be copied again at twice the size each time.
-  while (length > 0) {
-    const std::size_t step = std::min(length, static_cast<std::size_t>(out - from));
-    std::memcpy(out, from, step);
-    out += step;
-    length -= step;
-  }
+  // Short periods (the pixel sizes of images) repeat byte by byte.
+  for (std::size_t k = 0; k < length; ++k)
+    out[k] = from[k];
 }
 
-// Inflates one Huffman-coded block. False on a damaged block; `overran` tells
-// a block that would write past the end.
+// While this much output is left, a step (three literals, or a match of at most 258 bytes
+// copied eight bytes at a time) needs no check of the output's end.
+constexpr std::size_t kFastRoom = 258 + 8;
+
+// Inflates one Huffman-coded block. False on a damaged block; `overran` tells a block that
+// would write past the end.
 bool inflateBlock(BitReader& in, const Tables& tables, std::uint8_t* outStart, std::uint8_t*& out,
                   std::uint8_t* outEnd, bool& overran) {
   const std::uint32_t* literals = tables.literals.data();
   const std::uint32_t* distances = tables.distances.data();
   for (;;) {
-    in.refill();
-    std::uint32_t e = lookUp(literals, kLiteralRootBits, in.window());
-    in.drop(bitsOf(e));
-    std::uint32_t op = opOf(e);
-    if (op == kLiteral) {
-      if (out == outEnd) {
-        overran = true;
-        return false;
+    // The fast loop: input for a whole refill and room for any step.
+    while (in.canRefillFast() && static_cast<std::size_t>(outEnd - out) >= kFastRoom) {
+      in.refillFast();
+      std::uint32_t e = lookUp(literals, kLiteralRootBits, in.window());
+      if (opOf(e) == kLiteral) {
+        // Three literals fit in the 56 bits of a refill.
+        in.drop(bitsOf(e));
+        *out++ = static_cast<std::uint8_t>(valOf(e));
+        e = lookUp(literals, kLiteralRootBits, in.window());
+        if (opOf(e) != kLiteral) continue;
+        in.drop(bitsOf(e));
+        *out++ = static_cast<std::uint8_t>(valOf(e));
+        e = lookUp(literals, kLiteralRootBits, in.window());
+        if (opOf(e) != kLiteral) continue;
+        in.drop(bitsOf(e));
+        *out++ = static_cast<std::uint8_t>(valOf(e));
+        continue;
       }
-      *out++ = static_cast<std::uint8_t>(valOf(e));
-      // A second literal fits in the bits left (at least 56 - 15).
-      e = lookUp(literals, kLiteralRootBits, in.window());
-      if (opOf(e) != kLiteral) continue;
       in.drop(bitsOf(e));
+      const std::uint32_t op = opOf(e);
+      if (op & kBase) {
+        const std::size_t length = valOf(e) + in.take(op & 0xF);
+        const std::uint32_t d = lookUp(distances, kDistanceRootBits, in.window());
+        in.drop(bitsOf(d));
+        if (!(opOf(d) & kBase)) return false;  // an invalid distance code
+        const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
+        if (distance > static_cast<std::size_t>(out - outStart)) return false;  // too far back
+        copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
+        out += length;
+        continue;
+      }
+      if (op == kEndOfBlock) return true;
+      return false;  // an invalid literal/length code
+    }
+
+    // Near either end: one step at a time, every bound checked.
+    in.refill();
+    const std::uint32_t e = lookUp(literals, kLiteralRootBits, in.window());
+    in.drop(bitsOf(e));
+    const std::uint32_t op = opOf(e);
+    if (op == kLiteral) {
       if (out == outEnd) {
         overran = true;
         return false;
@@ -385,8 +422,7 @@ bool inflateBlock(BitReader& in, const Tables& tables, std::uint8_t* outStart, s
       continue;
     }
     if (op & kBase) {
-      const unsigned lengthExtra = op & 0xF;
-      const std::size_t length = valOf(e) + in.take(lengthExtra);
+      const std::size_t length = valOf(e) + in.take(op & 0xF);
       const std::uint32_t d = lookUp(distances, kDistanceRootBits, in.window());
       in.drop(bitsOf(d));
       if (!(opOf(d) & kBase)) return false;  // an invalid distance code
@@ -396,7 +432,7 @@ bool inflateBlock(BitReader& in, const Tables& tables, std::uint8_t* outStart, s
         overran = true;
         return false;
       }
-      copyMatch(out, distance, length, outEnd);
+      copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
       out += length;
       if (in.farPastEnd()) return false;
       continue;
@@ -405,6 +441,60 @@ bool inflateBlock(BitReader& in, const Tables& tables, std::uint8_t* outStart, s
     return false;  // an invalid literal/length code
   }
 }
+
+// ---- Adler-32 ---------------------------------------------------------------------------
+
+#ifdef VANTRIX_INFLATE_SSE2
+// Sixteen bytes a step: their sum for s1, and for s2 sixteen times the sum before them plus
+// the bytes weighted 16 down to 1. Runs of 5,552 bytes keep every lane from overflowing
+// before the sums are reduced modulo 65,521, as zlib's own loop does.
+std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
+  constexpr std::uint32_t kModulus = 65521;
+  constexpr std::size_t kRun = 5552;
+  std::uint64_t s1 = 1;
+  std::uint64_t s2 = 0;
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i firstWeights = _mm_setr_epi16(16, 15, 14, 13, 12, 11, 10, 9);
+  const __m128i lastWeights = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
+  while (n >= 16) {
+    const std::size_t run = std::min(n, kRun) & ~std::size_t{15};
+    __m128i sum = zero;     // s1's growth in this run
+    __m128i before = zero;  // the sums before each step, added up
+    __m128i weighted = zero;
+    for (std::size_t i = 0; i < run; i += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      before = _mm_add_epi32(before, sum);
+      sum = _mm_add_epi32(sum, _mm_sad_epu8(bytes, zero));
+      weighted =
+          _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpacklo_epi8(bytes, zero), firstWeights));
+      weighted =
+          _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpackhi_epi8(bytes, zero), lastWeights));
+    }
+    auto total = [](__m128i v) {
+      alignas(16) std::uint32_t lanes[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(lanes), v);
+      return std::uint64_t{lanes[0]} + lanes[1] + lanes[2] + lanes[3];
+    };
+    s2 += run * s1 + 16 * total(before) + total(weighted);
+    s1 += total(sum);
+    s1 %= kModulus;
+    s2 %= kModulus;
+    p += run;
+    n -= run;
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    s1 += p[i];
+    s2 += s1;
+  }
+  s1 %= kModulus;
+  s2 %= kModulus;
+  return static_cast<std::uint32_t>(s2 << 16 | s1);
+}
+#else
+std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
+  return static_cast<std::uint32_t>(adler32_z(1, p, n));
+}
+#endif
 
 InflateResult inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t expected) {
   if (stream.size() < 2) return InflateResult::failed;
@@ -455,7 +545,7 @@ InflateResult inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t
   if (!in.alignToByte(offset) || in.size() - offset < 4) return InflateResult::failed;
   const std::uint32_t stored = readBe32(in.start() + offset);
   const std::size_t produced = static_cast<std::size_t>(out - outStart);
-  if (adler32_z(1, outStart, produced) != stored) return InflateResult::failed;
+  if (adler32Of(outStart, produced) != stored) return InflateResult::failed;
   return produced == expected ? InflateResult::ok : InflateResult::wrongSize;
 }
 

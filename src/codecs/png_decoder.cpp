@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -103,6 +104,37 @@ void convertGreyAlpha(const std::uint8_t* data, std::uint32_t count, std::uint8_
   }
 }
 
+// 8-bit RGB without a colour key, every pixel opaque.
+template <bool Rgba>
+void convertRgb8(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out, std::size_t step,
+                 const ConvertContext&) {
+  for (std::uint32_t i = 0; i < count; ++i, data += 3, out += step) {
+    storePixel32(out, pack<Rgba>(data[0], data[1], data[2], 255));
+  }
+}
+
+// 8-bit RGBA. Rows of adjacent pixels are a copy in the RGBA form, and in the others red and
+// blue change places in each 32-bit word.
+template <bool Rgba>
+void convertRgbAlpha8(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
+                      std::size_t step, const ConvertContext&) {
+  if (step == 4) {
+    if constexpr (Rgba) {
+      std::memcpy(out, data, std::size_t{count} * 4);
+    } else {
+      for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t v = loadPixel32(data + 4 * std::size_t{i});
+        storePixel32(out + 4 * std::size_t{i},
+                     (v & 0xFF00FF00u) | (v & 0xFFu) << 16 | ((v >> 16) & 0xFFu));
+      }
+    }
+    return;
+  }
+  for (std::uint32_t i = 0; i < count; ++i, data += 4, out += step) {
+    storePixel32(out, pack<Rgba>(data[0], data[1], data[2], data[3]));
+  }
+}
+
 template <int SampleBytes, bool Rgba>
 void convertRgbAlpha(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
                      std::size_t step, const ConvertContext&) {
@@ -141,11 +173,12 @@ ConvertRow converterFor(const PngInfo& info) {
           return convertIndexed<8>;
       }
     case 2:
-      return wide ? convertRgb<2, Rgba> : convertRgb<1, Rgba>;
+      if (wide) return convertRgb<2, Rgba>;
+      return info.transparency ? convertRgb<1, Rgba> : convertRgb8<Rgba>;
     case 4:
       return wide ? convertGreyAlpha<2> : convertGreyAlpha<1>;
     default:
-      return wide ? convertRgbAlpha<2, Rgba> : convertRgbAlpha<1, Rgba>;
+      return wide ? convertRgbAlpha<2, Rgba> : convertRgbAlpha8<Rgba>;
   }
 }
 
