@@ -136,6 +136,17 @@ TEST(Canvas, ClearSetsTheBackground) {
   storePixel32(canvas.row(2) + 4, 0x12345678);
   canvas.clearCanvas();
   EXPECT_EQ(loadPixel32(canvas.row(2) + 4), 0xFF000000u);
+  // Every pixel, also of sizes whose pixel count is no power of two.
+  for (const auto& [width, height] : {std::pair{7, 5}, {1, 1}, {3, 1}, {192, 192}}) {
+    Canvas odd = makeCanvas(32, width, height);
+    for (int y = 0; y < height; ++y)
+      storePixel32(odd.row(y) + 4 * (y % width), 0x12345678);
+    odd.clearCanvas();
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x)
+        ASSERT_EQ(loadPixel32(odd.row(y) + 4 * x), 0xFF000000u) << width << "x" << height;
+    }
+  }
 }
 
 struct PaletteColourCase {

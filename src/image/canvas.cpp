@@ -130,8 +130,14 @@ void Canvas::clearCanvas() {
     std::fill(pixels_.begin(), pixels_.end(), std::uint8_t{0});
     return;
   }
-  for (std::size_t at = 0; at + 4 <= pixels_.size(); at += 4) {
-    storePixel32(pixels_.data() + at, backgroundColour_);
+  // One pixel, then the filled part copied onto the rest, doubling each time.
+  if (pixels_.size() < 4) return;
+  storePixel32(pixels_.data(), backgroundColour_);
+  const std::size_t whole = pixels_.size() & ~std::size_t{3};
+  for (std::size_t filled = 4; filled < whole;) {
+    const std::size_t step = std::min(filled, whole - filled);
+    std::memcpy(pixels_.data() + filled, pixels_.data(), step);
+    filled += step;
   }
 }
 

@@ -1,14 +1,21 @@
 #pragma once
 
+#include <map>
+#include <optional>
 #include <string>
 
 #include "common/paths.hpp"
+#include "image/canvas.hpp"
 #include "save/save_preview.hpp"
 
 namespace vantrix {
 
 // Makes the pictures of a save's faces: each face is cut from its face set in the FaceSet
 // folder beside the save and returned as the Base64 text of a 48 × 48 BMP file.
+//
+// One loader serves one conversion. Party members often share a face set, so each face set
+// is looked up and drawn once and kept for the loader's other faces; the picture of every
+// face is the same as if its face set were drawn anew for it.
 class FaceLoader {
  public:
   FaceLoader(std::string inputFileName, PathStyle style)
@@ -18,8 +25,12 @@ class FaceLoader {
   std::string loadFaceBitmap(const FaceSlot& face) const;
 
  private:
+  // The face set `name` drawn on its canvas, or nothing when there is none to cut from.
+  const std::optional<Canvas>& faceSetCanvas(const std::string& name) const;
+
   std::string inputFileName_;
   PathStyle style_;
+  mutable std::map<std::string, std::optional<Canvas>> drawn_;
 };
 
 }  // namespace vantrix
