@@ -58,7 +58,8 @@ const std::optional<Canvas>& FaceLoader::faceSetCanvas(const std::string& name) 
   auto known = drawn_.find(name);
   if (known != drawn_.end()) return known->second;
   std::optional<Canvas> canvas;
-  if (const std::optional<FaceSetFile> file = findFaceSet(inputFileName_, name, style_)) {
+  if (const std::optional<FaceSetFile> file =
+          findFaceSet(inputFileName_, name, style_, &listings_)) {
     canvas = drawFaceSet(*file);
   }
   return drawn_.emplace(name, std::move(canvas)).first->second;

@@ -6,6 +6,7 @@
 
 #include "common/paths.hpp"
 #include "image/canvas.hpp"
+#include "image/face_set_lookup.hpp"
 #include "save/save_preview.hpp"
 
 namespace vantrix {
@@ -14,8 +15,9 @@ namespace vantrix {
 // folder beside the save and returned as the Base64 text of a 48 × 48 BMP file.
 //
 // One loader serves one conversion. Party members often share a face set, so each face set
-// is looked up and drawn once and kept for the loader's other faces; the picture of every
-// face is the same as if its face set were drawn anew for it.
+// is looked up and drawn once and kept for the loader's other faces, and each folder is
+// listed once; the picture of every face is the same as if its face set were found and
+// drawn anew for it.
 class FaceLoader {
  public:
   FaceLoader(std::string inputFileName, PathStyle style)
@@ -31,6 +33,7 @@ class FaceLoader {
   std::string inputFileName_;
   PathStyle style_;
   mutable std::map<std::string, std::optional<Canvas>> drawn_;
+  mutable FolderListings listings_;
 };
 
 }  // namespace vantrix
