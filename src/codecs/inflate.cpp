@@ -62,7 +62,7 @@ constexpr std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,
 enum class CodeKind { precode, literals, distances };
 
 // What symbol `symbol` of a code decodes to.
-std::uint32_t symbolEntry(CodeKind kind, unsigned symbol, unsigned length) {
+constexpr std::uint32_t symbolEntry(CodeKind kind, unsigned symbol, unsigned length) {
   switch (kind) {
     case CodeKind::precode:
       return entry(symbol, kLiteral, length);
@@ -80,7 +80,7 @@ std::uint32_t symbolEntry(CodeKind kind, unsigned symbol, unsigned length) {
   return entry(0, kInvalid, length);
 }
 
-std::uint32_t reverseBits(std::uint32_t code, unsigned length) {
+constexpr std::uint32_t reverseBits(std::uint32_t code, unsigned length) {
   std::uint32_t reversed = 0;
   for (unsigned i = 0; i < length; ++i, code >>= 1)
     reversed = reversed << 1 | (code & 1);
@@ -92,8 +92,9 @@ std::uint32_t reverseBits(std::uint32_t code, unsigned length) {
 // no lengths at all or of a single 1-bit length for literals and distances, whose unused
 // codes decode as invalid. The precode must be complete (zlib refuses it incomplete, and one
 // of no lengths yields only zero lengths, which lack the end-of-block code).
-bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind kind, unsigned rootBits,
-                std::uint32_t* table, std::size_t tableSize) {
+//
+constexpr bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind kind,
+                          unsigned rootBits, std::uint32_t* table, std::size_t tableSize) {
   std::array<unsigned, 16> perLength{};
   for (unsigned s = 0; s < count; ++s)
     ++perLength[lengths[s]];
@@ -117,7 +118,7 @@ bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind kind, unsi
   std::array<unsigned, 16> offset{};
   for (unsigned length = 1; length < 15; ++length)
     offset[length + 1] = offset[length] + perLength[length];
-  std::array<std::uint16_t, 288> sorted{};
+  std::array<std::uint16_t, 288> sorted;
   unsigned total = 0;
   for (unsigned s = 0; s < count; ++s) {
     if (lengths[s] != 0) {
@@ -125,8 +126,8 @@ bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind kind, unsi
       ++total;
     }
   }
-  std::array<std::uint16_t, 288> codes{};
-  std::array<std::uint8_t, 288> codeLengths{};
+  std::array<std::uint16_t, 288> codes;
+  std::array<std::uint8_t, 288> codeLengths;
   std::uint32_t code = 0;
   for (unsigned length = 1, n = 0; length <= 15; ++length, code <<= 1) {
     for (unsigned k = 0; k < perLength[length]; ++k, ++n) {
@@ -136,11 +137,14 @@ bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind kind, unsi
   }
 
   // The longest code behind each root index sizes its second-level table.
-  std::array<std::uint8_t, 1024> subLongest{};
-  for (unsigned n = 0; n < total; ++n) {
-    if (codeLengths[n] > rootBits) {
-      std::uint8_t& longestHere = subLongest[codes[n] & (rootSize - 1)];
-      longestHere = std::max(longestHere, codeLengths[n]);
+  std::array<std::uint8_t, 1024> subLongest;
+  if (longest > rootBits) {
+    std::fill(subLongest.begin(), subLongest.begin() + static_cast<std::ptrdiff_t>(rootSize), 0);
+    for (unsigned n = 0; n < total; ++n) {
+      if (codeLengths[n] > rootBits) {
+        std::uint8_t& longestHere = subLongest[codes[n] & (rootSize - 1)];
+        longestHere = std::max(longestHere, codeLengths[n]);
+      }
     }
   }
 
@@ -262,20 +266,25 @@ struct Tables {
   std::array<std::uint32_t, kDistanceTableSize> distances;
 };
 
-bool buildFixedTables(Tables& tables) {
+constexpr Tables makeFixedTables() {
+  Tables tables{};
   std::array<std::uint8_t, 288 + 32> lengths{};
   std::fill(lengths.begin(), lengths.begin() + 144, 8);
   std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
   std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
   std::fill(lengths.begin() + 280, lengths.begin() + 288, 8);
   std::fill(lengths.begin() + 288, lengths.end(), 5);
-  return buildTable(lengths.data(), 288, CodeKind::literals, kLiteralRootBits,
-                    tables.literals.data(), kLiteralTableSize) &&
-         buildTable(lengths.data() + 288, 32, CodeKind::distances, kDistanceRootBits,
-                    tables.distances.data(), kDistanceTableSize);
+  buildTable(lengths.data(), 288, CodeKind::literals, kLiteralRootBits, tables.literals.data(),
+             kLiteralTableSize);
+  buildTable(lengths.data() + 288, 32, CodeKind::distances, kDistanceRootBits,
+             tables.distances.data(), kDistanceTableSize);
+  return tables;
 }
 
-std::uint32_t lookUp(const std::uint32_t* table, unsigned rootBits, std::uint64_t window) {
+// The fixed code's tables, made while compiling.
+constexpr Tables kFixedTables = makeFixedTables();
+
+inline std::uint32_t lookUp(const std::uint32_t* table, unsigned rootBits, std::uint64_t window) {
   std::uint32_t e = table[window & ((1u << rootBits) - 1)];
   if (opOf(e) & kLink) {
     const unsigned subBits = opOf(e) & 0x7F;
@@ -367,24 +376,34 @@ constexpr std::size_t kFastRoom = 258 + 8;
 
 // Inflates one Huffman-coded block. False on a damaged block; `overran` tells a block that
 // would write past the end.
-bool inflateBlock(BitReader& in, const Tables& tables, std::uint8_t* outStart, std::uint8_t*& out,
-                  std::uint8_t* outEnd, bool& overran) {
+bool inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outStart,
+                  std::uint8_t*& output, std::uint8_t* outEnd, bool& overran) {
+  // Local copies: the bytes stored through `out` cannot alias them, so they stay in registers.
+  BitReader in = reader;
+  std::uint8_t* out = output;
+  auto finish = [&](bool ok) {
+    reader = in;
+    output = out;
+    return ok;
+  };
   const std::uint32_t* literals = tables.literals.data();
   const std::uint32_t* distances = tables.distances.data();
+  constexpr unsigned literalBits = kLiteralRootBits;
+  constexpr unsigned distanceBits = kDistanceRootBits;
   for (;;) {
     // The fast loop: input for a whole refill and room for any step.
     while (in.canRefillFast() && static_cast<std::size_t>(outEnd - out) >= kFastRoom) {
       in.refillFast();
-      std::uint32_t e = lookUp(literals, kLiteralRootBits, in.window());
+      std::uint32_t e = lookUp(literals, literalBits, in.window());
       if (opOf(e) == kLiteral) {
         // Three literals fit in the 56 bits of a refill.
         in.drop(bitsOf(e));
         *out++ = static_cast<std::uint8_t>(valOf(e));
-        e = lookUp(literals, kLiteralRootBits, in.window());
+        e = lookUp(literals, literalBits, in.window());
         if (opOf(e) != kLiteral) continue;
         in.drop(bitsOf(e));
         *out++ = static_cast<std::uint8_t>(valOf(e));
-        e = lookUp(literals, kLiteralRootBits, in.window());
+        e = lookUp(literals, literalBits, in.window());
         if (opOf(e) != kLiteral) continue;
         in.drop(bitsOf(e));
         *out++ = static_cast<std::uint8_t>(valOf(e));
@@ -394,51 +413,53 @@ bool inflateBlock(BitReader& in, const Tables& tables, std::uint8_t* outStart, s
       const std::uint32_t op = opOf(e);
       if (op & kBase) {
         const std::size_t length = valOf(e) + in.take(op & 0xF);
-        const std::uint32_t d = lookUp(distances, kDistanceRootBits, in.window());
+        const std::uint32_t d = lookUp(distances, distanceBits, in.window());
         in.drop(bitsOf(d));
-        if (!(opOf(d) & kBase)) return false;  // an invalid distance code
+        if (!(opOf(d) & kBase)) return finish(false);  // an invalid distance code
         const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
-        if (distance > static_cast<std::size_t>(out - outStart)) return false;  // too far back
+        if (distance > static_cast<std::size_t>(out - outStart))
+          return finish(false);  // too far back
         copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
         out += length;
         continue;
       }
-      if (op == kEndOfBlock) return true;
-      return false;  // an invalid literal/length code
+      if (op == kEndOfBlock) return finish(true);
+      return finish(false);  // an invalid literal/length code
     }
 
     // Near either end: one step at a time, every bound checked.
     in.refill();
-    const std::uint32_t e = lookUp(literals, kLiteralRootBits, in.window());
+    const std::uint32_t e = lookUp(literals, literalBits, in.window());
     in.drop(bitsOf(e));
     const std::uint32_t op = opOf(e);
     if (op == kLiteral) {
       if (out == outEnd) {
         overran = true;
-        return false;
+        return finish(false);
       }
       *out++ = static_cast<std::uint8_t>(valOf(e));
-      if (in.farPastEnd()) return false;
+      if (in.farPastEnd()) return finish(false);
       continue;
     }
     if (op & kBase) {
       const std::size_t length = valOf(e) + in.take(op & 0xF);
-      const std::uint32_t d = lookUp(distances, kDistanceRootBits, in.window());
+      const std::uint32_t d = lookUp(distances, distanceBits, in.window());
       in.drop(bitsOf(d));
-      if (!(opOf(d) & kBase)) return false;  // an invalid distance code
+      if (!(opOf(d) & kBase)) return finish(false);  // an invalid distance code
       const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
-      if (distance > static_cast<std::size_t>(out - outStart)) return false;  // too far back
+      if (distance > static_cast<std::size_t>(out - outStart))
+        return finish(false);  // too far back
       if (length > static_cast<std::size_t>(outEnd - out)) {
         overran = true;
-        return false;
+        return finish(false);
       }
       copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
       out += length;
-      if (in.farPastEnd()) return false;
+      if (in.farPastEnd()) return finish(false);
       continue;
     }
-    if (op == kEndOfBlock) return in.withinInput();
-    return false;  // an invalid literal/length code
+    if (op == kEndOfBlock) return finish(in.withinInput());
+    return finish(false);  // an invalid literal/length code
   }
 }
 
@@ -508,7 +529,6 @@ InflateResult inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t
   std::uint8_t* out = outStart;
   std::uint8_t* const outEnd = outStart + expected;
   Tables tables;
-  bool fixedBuilt = false;
   bool last = false;
   while (!last) {
     in.refill();
@@ -524,17 +544,17 @@ InflateResult inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t
       if (in.size() - offset - 4 < length) return InflateResult::failed;
       std::memcpy(out, p + 4, length);
       out += length;
+      // The next block starts at the byte after the stored ones.
       in = BitReader(ByteView(in.start(), in.size()).subspan(offset + 4 + length));
-      // The reader now starts after the stored bytes; keep the stream's start for offsets.
       continue;
     }
     if (type == 3) return InflateResult::failed;
+    // A fixed block copies the fixed tables (made while compiling): decoding from one place
+    // for both kinds keeps the loop's code lean.
     if (type == 1) {
-      if (!fixedBuilt && !buildFixedTables(tables)) return InflateResult::failed;
-      fixedBuilt = true;
-    } else {
-      fixedBuilt = false;  // the dynamic tables overwrite the fixed ones
-      if (!readDynamicTables(in, tables)) return InflateResult::failed;
+      tables = kFixedTables;
+    } else if (!readDynamicTables(in, tables)) {
+      return InflateResult::failed;
     }
     bool overran = false;
     if (!inflateBlock(in, tables, outStart, out, outEnd, overran)) {

@@ -66,22 +66,34 @@ constexpr PngFilters bytewise() {
 }
 
 #ifdef VANTRIX_PNG_SSE2
-// ---- A pixel at a time in SSE2 registers, for pixels of 3 and 4 bytes ----------------------
+// ---- A pixel at a time in SSE2 registers, for pixels of 3 to 8 bytes ----------------------
 // Each step loads one pixel of the row and of the prior row; the row's length is a whole
-// number of pixels (8-bit RGB and RGBA, 16-bit grey with alpha), and loads and stores touch
-// exactly the pixel's bytes.
+// number of pixels (8-bit RGB and RGBA, 16-bit grey with alpha, RGB and RGBA), and loads
+// and stores touch exactly the pixel's bytes.
 
 template <std::size_t Bpp>
 inline __m128i loadPixel(const std::uint8_t* p) {
-  std::uint32_t v = 0;
-  std::memcpy(&v, p, Bpp);
-  return _mm_cvtsi32_si128(static_cast<int>(v));
+  if constexpr (Bpp <= 4) {
+    std::uint32_t v = 0;
+    std::memcpy(&v, p, Bpp);
+    return _mm_cvtsi32_si128(static_cast<int>(v));
+  } else {
+    alignas(16) std::uint8_t bytes[16] = {};
+    std::memcpy(bytes, p, Bpp);
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
+  }
 }
 
 template <std::size_t Bpp>
 inline void storePixel(std::uint8_t* p, __m128i pixel) {
-  const auto v = static_cast<std::uint32_t>(_mm_cvtsi128_si32(pixel));
-  std::memcpy(p, &v, Bpp);
+  if constexpr (Bpp <= 4) {
+    const auto v = static_cast<std::uint32_t>(_mm_cvtsi128_si32(pixel));
+    std::memcpy(p, &v, Bpp);
+  } else {
+    alignas(16) std::uint8_t bytes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(bytes), pixel);
+    std::memcpy(p, bytes, Bpp);
+  }
 }
 
 template <std::size_t Bpp>
@@ -164,9 +176,9 @@ PngFilters pngFiltersFor(std::uint32_t filterUnit) {
     case 4:
       return vectorised<4>();
     case 6:
-      return bytewise<6>();
+      return vectorised<6>();
     default:
-      return bytewise<8>();
+      return vectorised<8>();
   }
 }
 
