@@ -66,6 +66,17 @@ const std::optional<Canvas>& FaceLoader::faceSetCanvas(const std::string& name) 
 }
 
 std::string FaceLoader::loadFaceBitmap(const FaceSlot& face) const {
+  std::string bitmap = cutFace(face);
+  // The last announced face of its face set: the canvas is not needed again.
+  auto left = facesLeft_.find(face.name);
+  if (left != facesLeft_.end() && --left->second == 0) {
+    facesLeft_.erase(left);
+    drawn_.erase(face.name);
+  }
+  return bitmap;
+}
+
+std::string FaceLoader::cutFace(const FaceSlot& face) const {
   const std::optional<Canvas>& canvas = faceSetCanvas(face.name);
   if (!canvas) return {};
 
