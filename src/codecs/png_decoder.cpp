@@ -242,6 +242,12 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
     const std::size_t columnOffset = std::size_t{pass.columnStart} * 4;
     const std::size_t step = std::size_t{pass.columnStep} * 4;
     const std::uint8_t* prior = zeroRow.data();
+    auto convertRow = [&](const std::uint8_t* row, std::uint32_t r) {
+      // y stays below the height, so it fits in 32 bits.
+      const std::uint32_t y = pass.rowStart + r * pass.rowStep;
+      const std::uint32_t stored = rgba ? info.height - 1 - y : y;
+      convert(row, pass.width, image.row(stored) + columnOffset, step, context);
+    };
     for (std::uint32_t r = 0; r < pass.height; ++r) {
       std::uint8_t* row = position + 1;
       switch (*position) {
@@ -257,15 +263,23 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
           filters.average(row, prior, length);
           break;
         case 4:
+          if (filters.paethPair && r + 1 < pass.height && position[pass.rowLength] == 4) {
+            // This row and the next both use Paeth: both are restored in one sweep.
+            std::uint8_t* next = row + pass.rowLength;
+            filters.paethPair(row, next, prior, length);
+            convertRow(row, r);
+            convertRow(next, r + 1);
+            prior = next;
+            position += 2 * pass.rowLength;
+            ++r;
+            continue;
+          }
           filters.paeth(row, prior, length);
           break;
         default:
           return PngError::badFilter;
       }
-      // y stays below the height, so it fits in 32 bits.
-      const std::uint32_t y = pass.rowStart + r * pass.rowStep;
-      const std::uint32_t stored = rgba ? info.height - 1 - y : y;
-      convert(row, pass.width, image.row(stored) + columnOffset, step, context);
+      convertRow(row, r);
       prior = row;
       position += pass.rowLength;
     }

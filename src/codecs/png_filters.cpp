@@ -62,7 +62,7 @@ void undoPaeth(std::uint8_t* row, const std::uint8_t* prior, std::size_t length)
 
 template <std::size_t Bpp>
 constexpr PngFilters bytewise() {
-  return {undoSub<Bpp>, undoUp, undoAverage<Bpp>, undoPaeth<Bpp>};
+  return {undoSub<Bpp>, undoUp, undoAverage<Bpp>, undoPaeth<Bpp>, nullptr};
 }
 
 #ifdef VANTRIX_PNG_SSE2
@@ -152,9 +152,67 @@ void undoPaethSse2(std::uint8_t* row, const std::uint8_t* prior, std::size_t len
   }
 }
 
+// The Paeth predictor of 16-bit lanes: a when pa is smallest, else b when pb is, else c.
+inline __m128i paethPredictor(__m128i a, __m128i b, __m128i c) {
+  const __m128i p = _mm_sub_epi16(b, c);  // pa = |p|
+  const __m128i q = _mm_sub_epi16(a, c);  // pb = |q|
+  const __m128i pa = absolute16(p);
+  const __m128i pb = absolute16(q);
+  const __m128i pc = absolute16(_mm_add_epi16(p, q));
+  const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
+  const __m128i nearest = choose(_mm_cmpeq_epi16(smallest, pb), b, c);
+  return choose(_mm_cmpeq_epi16(smallest, pa), a, nearest);
+}
+
+template <std::size_t Bpp>
+inline __m128i loadWide(const std::uint8_t* p) {
+  return _mm_unpacklo_epi8(loadPixel<Bpp>(p), _mm_setzero_si128());
+}
+
+// Two rows that both use Paeth, the second on the first: pixel k of the first row and pixel
+// k - 1 of the second share one register (low and high 64 bits). Each pixel's chain of
+// dependent steps is as long as before, so two rows cost about what one did.
+template <std::size_t Bpp>
+void undoPaethPairSse2(std::uint8_t* first, std::uint8_t* second, const std::uint8_t* prior,
+                       std::size_t length) {
+  const std::size_t count = length / Bpp;
+  if (count == 0) return;
+  const __m128i low = _mm_set1_epi16(0xFF);
+  // Lanes 0-3: the first row's pixel k, with a, b, c from its row and the prior row.
+  // Lanes 4-7: the second row's pixel k - 1; its b and c come from the first row.
+  __m128i a = _mm_setzero_si128();
+  __m128i c = _mm_setzero_si128();
+  __m128i restored = _mm_setzero_si128();
+  auto step = [&](__m128i raw, __m128i above) {
+    const __m128i b = _mm_unpacklo_epi64(above, restored);
+    restored = _mm_and_si128(_mm_add_epi16(raw, paethPredictor(a, b, c)), low);
+    a = restored;
+    c = b;
+    return _mm_packus_epi16(restored, restored);
+  };
+  // The first row's first pixel; the second row has none before it, and its lanes stay 0.
+  __m128i bytes = step(loadWide<Bpp>(first), loadWide<Bpp>(prior));
+  storePixel<Bpp>(first, bytes);
+  for (std::size_t k = 1; k < count; ++k) {
+    const __m128i raw =
+        _mm_unpacklo_epi64(loadWide<Bpp>(first + k * Bpp), loadWide<Bpp>(second + (k - 1) * Bpp));
+    bytes = step(raw, loadWide<Bpp>(prior + k * Bpp));
+    storePixel<Bpp>(first + k * Bpp, bytes);
+    storePixel<Bpp>(second + (k - 1) * Bpp, _mm_srli_si128(bytes, 4));
+  }
+  // The second row's last pixel.
+  bytes = step(_mm_unpacklo_epi64(_mm_setzero_si128(), loadWide<Bpp>(second + (count - 1) * Bpp)),
+               _mm_setzero_si128());
+  storePixel<Bpp>(second + (count - 1) * Bpp, _mm_srli_si128(bytes, 4));
+}
+
 template <std::size_t Bpp>
 constexpr PngFilters vectorised() {
-  return {undoSubSse2<Bpp>, undoUp, undoAverageSse2<Bpp>, undoPaethSse2<Bpp>};
+  if constexpr (Bpp <= 4) {
+    return {undoSubSse2<Bpp>, undoUp, undoAverageSse2<Bpp>, undoPaethSse2<Bpp>,
+            undoPaethPairSse2<Bpp>};
+  }
+  return {undoSubSse2<Bpp>, undoUp, undoAverageSse2<Bpp>, undoPaethSse2<Bpp>, nullptr};
 }
 #else
 template <std::size_t Bpp>
