@@ -549,15 +549,11 @@ InflateResult inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t
       continue;
     }
     if (type == 3) return InflateResult::failed;
-    // A fixed block copies the fixed tables (made while compiling): decoding from one place
-    // for both kinds keeps the loop's code lean.
-    if (type == 1) {
-      tables = kFixedTables;
-    } else if (!readDynamicTables(in, tables)) {
-      return InflateResult::failed;
-    }
+    if (type == 2 && !readDynamicTables(in, tables)) return InflateResult::failed;
     bool overran = false;
-    if (!inflateBlock(in, tables, outStart, out, outEnd, overran)) {
+    const bool inflated = type == 1 ? inflateBlock(in, kFixedTables, outStart, out, outEnd, overran)
+                                    : inflateBlock(in, tables, outStart, out, outEnd, overran);
+    if (!inflated) {
       return overran ? InflateResult::wrongSize : InflateResult::failed;
     }
   }
