@@ -219,7 +219,12 @@ std::optional<PixelImage> makeOutput(const PngInfo& info, PngTarget target) {
   const PixelLayout layout = target == PngTarget::compactImage ? PixelLayout::compact
                              : target == PngTarget::fullImage  ? PixelLayout::full
                                                                : PixelLayout::bottomUpRgba;
-  return PixelImage::make(layout, 4, info.width, info.height, *pitch);
+  // Every pixel is written by the passes; only the full form's row padding is not, so only
+  // that form starts zero-filled.
+  if (target == PngTarget::fullImage) {
+    return PixelImage::make(layout, 4, info.width, info.height, *pitch);
+  }
+  return PixelImage::makeForOverwrite(layout, 4, info.width, info.height, *pitch);
 }
 
 // Undoes the filters of every row in place, in one forward sweep over all passes, and
