@@ -8,6 +8,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "codecs/crc32.hpp"
 #include "codecs/inflate.hpp"
 #include "common/checked.hpp"
 
@@ -56,8 +57,8 @@ bool walkChunks(PngInfo& info) {
     chunk.data = file.subspan(info.readPosition + 8, chunk.length);
     chunk.crc = readBe32(p + 8 + chunk.length);
     // A chunk's CRC covers its type and data, not its length.
-    uLong crc = crc32(0L, p + 4, 4);
-    crc = crc32(crc, chunk.data.data(), static_cast<uInt>(chunk.length));
+    std::uint32_t crc = crc32Of(0, p + 4, 4);
+    crc = crc32Of(crc, chunk.data.data(), chunk.length);
     info.readPosition += *chunkSize;
     if (static_cast<std::uint32_t>(crc) != chunk.crc) return fail(info, PngError::crcMismatch);
     info.chunks.push_back(chunk);
