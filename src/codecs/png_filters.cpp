@@ -96,26 +96,71 @@ inline void storePixel(std::uint8_t* p, __m128i pixel) {
   }
 }
 
+// A 3-byte pixel that is not its row's last is moved as 4 bytes, one move each way instead
+// of two: the fourth byte is the next pixel's first, still as filtered, and every step adds 0
+// to it (keep() masks it out of the prediction), so it is written back as it was read.
+template <std::size_t Bpp>
+struct PixelMoves {
+  static __m128i load(const std::uint8_t* p, bool last) {
+    if constexpr (Bpp == 3) {
+      if (!last) {
+        std::uint32_t v;
+        std::memcpy(&v, p, 4);
+        return _mm_cvtsi32_si128(static_cast<int>(v));
+      }
+    }
+    return loadPixel<Bpp>(p);
+  }
+  static void store(std::uint8_t* p, __m128i pixel, bool last) {
+    if constexpr (Bpp == 3) {
+      if (!last) {
+        const auto v = static_cast<std::uint32_t>(_mm_cvtsi128_si32(pixel));
+        std::memcpy(p, &v, 4);
+        return;
+      }
+    }
+    storePixel<Bpp>(p, pixel);
+  }
+  // The bytes (8-bit lanes) a prediction may change.
+  static __m128i keep() {
+    if constexpr (Bpp == 3) return _mm_setr_epi8(-1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    return _mm_set1_epi8(-1);
+  }
+  // The same for 16-bit lanes holding two pixels, in lanes 0-3 and 4-7.
+  static __m128i keepWide() {
+    if constexpr (Bpp == 3) return _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0);
+    return _mm_set1_epi16(-1);
+  }
+};
+
 template <std::size_t Bpp>
 void undoSubSse2(std::uint8_t* row, const std::uint8_t*, std::size_t length) {
+  using Moves = PixelMoves<Bpp>;
+  const std::size_t count = length / Bpp;
+  const __m128i keep = Moves::keep();
   __m128i left = _mm_setzero_si128();
-  for (std::size_t i = 0; i + Bpp <= length; i += Bpp) {
-    left = _mm_add_epi8(loadPixel<Bpp>(row + i), left);
-    storePixel<Bpp>(row + i, left);
+  for (std::size_t k = 0; k < count; ++k) {
+    const bool last = k + 1 == count;
+    left = _mm_add_epi8(Moves::load(row + k * Bpp, last), _mm_and_si128(left, keep));
+    Moves::store(row + k * Bpp, left, last);
   }
 }
 
 template <std::size_t Bpp>
 void undoAverageSse2(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  using Moves = PixelMoves<Bpp>;
+  const std::size_t count = length / Bpp;
+  const __m128i keep = Moves::keep();
   // floor((a + b) / 2) is the rounded-up average less the low bit of a ^ b.
   const __m128i one = _mm_set1_epi8(1);
   __m128i left = _mm_setzero_si128();
-  for (std::size_t i = 0; i + Bpp <= length; i += Bpp) {
-    const __m128i above = loadPixel<Bpp>(prior + i);
+  for (std::size_t k = 0; k < count; ++k) {
+    const bool last = k + 1 == count;
+    const __m128i above = Moves::load(prior + k * Bpp, last);
     const __m128i average =
         _mm_sub_epi8(_mm_avg_epu8(left, above), _mm_and_si128(_mm_xor_si128(left, above), one));
-    left = _mm_add_epi8(loadPixel<Bpp>(row + i), average);
-    storePixel<Bpp>(row + i, left);
+    left = _mm_add_epi8(Moves::load(row + k * Bpp, last), _mm_and_si128(average, keep));
+    Moves::store(row + k * Bpp, left, last);
   }
 }
 
@@ -125,31 +170,6 @@ inline __m128i absolute16(__m128i x) {
 
 inline __m128i choose(__m128i mask, __m128i ifSet, __m128i otherwise) {
   return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, otherwise));
-}
-
-template <std::size_t Bpp>
-void undoPaethSse2(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
-  // Samples widened to 16 bits, so the differences cannot wrap.
-  const __m128i zero = _mm_setzero_si128();
-  __m128i a = zero;  // left
-  __m128i c = zero;  // above left
-  for (std::size_t i = 0; i + Bpp <= length; i += Bpp) {
-    const __m128i b = _mm_unpacklo_epi8(loadPixel<Bpp>(prior + i), zero);
-    const __m128i p = _mm_sub_epi16(b, c);  // pa = |p|
-    const __m128i q = _mm_sub_epi16(a, c);  // pb = |q|
-    const __m128i pa = absolute16(p);
-    const __m128i pb = absolute16(q);
-    const __m128i pc = absolute16(_mm_add_epi16(p, q));
-    const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
-    // a when pa is smallest, else b when pb is, else c: the order of preference on ties.
-    __m128i nearest = choose(_mm_cmpeq_epi16(smallest, pb), b, c);
-    nearest = choose(_mm_cmpeq_epi16(smallest, pa), a, nearest);
-    const __m128i restored =
-        _mm_add_epi8(loadPixel<Bpp>(row + i), _mm_packus_epi16(nearest, nearest));
-    storePixel<Bpp>(row + i, restored);
-    a = _mm_unpacklo_epi8(restored, zero);
-    c = b;
-  }
 }
 
 // The Paeth predictor of 16-bit lanes: a when pa is smallest, else b when pb is, else c.
@@ -165,8 +185,27 @@ inline __m128i paethPredictor(__m128i a, __m128i b, __m128i c) {
 }
 
 template <std::size_t Bpp>
-inline __m128i loadWide(const std::uint8_t* p) {
-  return _mm_unpacklo_epi8(loadPixel<Bpp>(p), _mm_setzero_si128());
+inline __m128i loadWide(const std::uint8_t* p, bool last) {
+  return _mm_unpacklo_epi8(PixelMoves<Bpp>::load(p, last), _mm_setzero_si128());
+}
+
+template <std::size_t Bpp>
+void undoPaethSse2(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  // Samples widened to 16 bits, so the differences cannot wrap.
+  using Moves = PixelMoves<Bpp>;
+  const std::size_t count = length / Bpp;
+  const __m128i keep = Moves::keepWide();
+  const __m128i low = _mm_set1_epi16(0xFF);
+  __m128i a = _mm_setzero_si128();  // left
+  __m128i c = _mm_setzero_si128();  // above left
+  for (std::size_t k = 0; k < count; ++k) {
+    const bool last = k + 1 == count;
+    const __m128i b = loadWide<Bpp>(prior + k * Bpp, last);
+    const __m128i predicted = _mm_and_si128(paethPredictor(a, b, c), keep);
+    a = _mm_and_si128(_mm_add_epi16(loadWide<Bpp>(row + k * Bpp, last), predicted), low);
+    Moves::store(row + k * Bpp, _mm_packus_epi16(a, a), last);
+    c = b;
+  }
 }
 
 // Two rows that both use Paeth, the second on the first: pixel k of the first row and pixel
@@ -175,35 +214,39 @@ inline __m128i loadWide(const std::uint8_t* p) {
 template <std::size_t Bpp>
 void undoPaethPairSse2(std::uint8_t* first, std::uint8_t* second, const std::uint8_t* prior,
                        std::size_t length) {
+  using Moves = PixelMoves<Bpp>;
   const std::size_t count = length / Bpp;
   if (count == 0) return;
+  const __m128i keep = Moves::keepWide();
   const __m128i low = _mm_set1_epi16(0xFF);
   // Lanes 0-3: the first row's pixel k, with a, b, c from its row and the prior row.
   // Lanes 4-7: the second row's pixel k - 1; its b and c come from the first row.
   __m128i a = _mm_setzero_si128();
   __m128i c = _mm_setzero_si128();
-  __m128i restored = _mm_setzero_si128();
   auto step = [&](__m128i raw, __m128i above) {
-    const __m128i b = _mm_unpacklo_epi64(above, restored);
-    restored = _mm_and_si128(_mm_add_epi16(raw, paethPredictor(a, b, c)), low);
-    a = restored;
+    const __m128i b = _mm_unpacklo_epi64(above, a);
+    const __m128i predicted = _mm_and_si128(paethPredictor(a, b, c), keep);
+    a = _mm_and_si128(_mm_add_epi16(raw, predicted), low);
     c = b;
-    return _mm_packus_epi16(restored, restored);
+    return _mm_packus_epi16(a, a);
   };
   // The first row's first pixel; the second row has none before it, and its lanes stay 0.
-  __m128i bytes = step(loadWide<Bpp>(first), loadWide<Bpp>(prior));
-  storePixel<Bpp>(first, bytes);
+  const bool alone = count == 1;
+  __m128i bytes = step(loadWide<Bpp>(first, alone), loadWide<Bpp>(prior, alone));
+  Moves::store(first, bytes, alone);
   for (std::size_t k = 1; k < count; ++k) {
-    const __m128i raw =
-        _mm_unpacklo_epi64(loadWide<Bpp>(first + k * Bpp), loadWide<Bpp>(second + (k - 1) * Bpp));
-    bytes = step(raw, loadWide<Bpp>(prior + k * Bpp));
-    storePixel<Bpp>(first + k * Bpp, bytes);
-    storePixel<Bpp>(second + (k - 1) * Bpp, _mm_srli_si128(bytes, 4));
+    const bool last = k + 1 == count;
+    const __m128i raw = _mm_unpacklo_epi64(loadWide<Bpp>(first + k * Bpp, last),
+                                           loadWide<Bpp>(second + (k - 1) * Bpp, false));
+    bytes = step(raw, loadWide<Bpp>(prior + k * Bpp, last));
+    Moves::store(first + k * Bpp, bytes, last);
+    Moves::store(second + (k - 1) * Bpp, _mm_srli_si128(bytes, 4), false);
   }
   // The second row's last pixel.
-  bytes = step(_mm_unpacklo_epi64(_mm_setzero_si128(), loadWide<Bpp>(second + (count - 1) * Bpp)),
-               _mm_setzero_si128());
-  storePixel<Bpp>(second + (count - 1) * Bpp, _mm_srli_si128(bytes, 4));
+  bytes =
+      step(_mm_unpacklo_epi64(_mm_setzero_si128(), loadWide<Bpp>(second + (count - 1) * Bpp, true)),
+           _mm_setzero_si128());
+  Moves::store(second + (count - 1) * Bpp, _mm_srli_si128(bytes, 4), true);
 }
 
 template <std::size_t Bpp>
