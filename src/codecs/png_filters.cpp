@@ -96,39 +96,49 @@ inline void storePixel(std::uint8_t* p, __m128i pixel) {
   }
 }
 
-// A 3-byte pixel that is not its row's last is moved as 4 bytes, one move each way instead
-// of two: the fourth byte is the next pixel's first, still as filtered, and every step adds 0
-// to it (keep() masks it out of the prediction), so it is written back as it was read.
+// A pixel of 3 (or 6) bytes that is not its row's last is moved as 4 (or 8) bytes, one move
+// each way instead of several: the extra bytes are the next pixel's first, still as
+// filtered, and every step adds 0 to them (keep() masks them out of the prediction), so they
+// are written back as they were read. Pixels of 4 and 8 bytes move as they are.
 template <std::size_t Bpp>
 struct PixelMoves {
+  static constexpr std::size_t kWord = Bpp <= 4 ? 4 : 8;
   static __m128i load(const std::uint8_t* p, bool last) {
-    if constexpr (Bpp == 3) {
-      if (!last) {
+    if (Bpp == kWord || !last) {
+      if constexpr (kWord == 4) {
         std::uint32_t v;
         std::memcpy(&v, p, 4);
         return _mm_cvtsi32_si128(static_cast<int>(v));
+      } else {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
       }
     }
     return loadPixel<Bpp>(p);
   }
   static void store(std::uint8_t* p, __m128i pixel, bool last) {
-    if constexpr (Bpp == 3) {
-      if (!last) {
+    if (Bpp == kWord || !last) {
+      if constexpr (kWord == 4) {
         const auto v = static_cast<std::uint32_t>(_mm_cvtsi128_si32(pixel));
         std::memcpy(p, &v, 4);
-        return;
+      } else {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), pixel);
       }
+      return;
     }
     storePixel<Bpp>(p, pixel);
   }
   // The bytes (8-bit lanes) a prediction may change.
   static __m128i keep() {
     if constexpr (Bpp == 3) return _mm_setr_epi8(-1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    if constexpr (Bpp == 6)
+      return _mm_setr_epi8(-1, -1, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
     return _mm_set1_epi8(-1);
   }
-  // The same for 16-bit lanes holding two pixels, in lanes 0-3 and 4-7.
+  // The same for 16-bit lanes: one pixel of up to 8 bytes, or two of 3 or 4 in lanes 0-3 and
+  // 4-7.
   static __m128i keepWide() {
     if constexpr (Bpp == 3) return _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0);
+    if constexpr (Bpp == 6) return _mm_setr_epi16(-1, -1, -1, -1, -1, -1, 0, 0);
     return _mm_set1_epi16(-1);
   }
 };
