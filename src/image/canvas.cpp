@@ -106,7 +106,7 @@ ImageStatus Canvas::createCanvas(int width, int height, int depth) {
       checkedMul(static_cast<std::size_t>(width), static_cast<std::size_t>(bytesPerPixel));
   const auto size = checkedMul(pitch, static_cast<std::size_t>(height));
   if (!size) return ImageStatus::illegalCall;
-  std::vector<std::uint8_t> pixels;
+  PixelBytes pixels;  // every byte is set by clearCanvas below
   try {
     pixels.resize(*size);
   } catch (const std::bad_alloc&) {
@@ -123,6 +123,24 @@ ImageStatus Canvas::createCanvas(int width, int height, int depth) {
   palette_ = kDefaultPalette;
   clearCanvas();
   return ImageStatus::success;
+}
+
+bool Canvas::adoptImage(PixelImage&& image, int width, int height) {
+  if (width <= 0 || height <= 0 || image.bytesPerPixel() != 4 ||
+      image.layout() == PixelLayout::bottomUpRgba ||
+      image.width() != static_cast<std::uint32_t>(width) ||
+      image.height() != static_cast<std::uint32_t>(height) ||
+      image.pitch() != static_cast<std::size_t>(width) * 4) {
+    return false;
+  }
+  pixels_ = std::move(image).releasePixels();
+  width_ = width;
+  height_ = height;
+  bytesPerPixel_ = 4;
+  pitch_ = static_cast<std::size_t>(width) * 4;
+  backgroundColour_ = 0xFF000000u;
+  palette_ = kDefaultPalette;
+  return true;
 }
 
 void Canvas::clearCanvas() {

@@ -22,8 +22,18 @@ constexpr int kFacesPerRow = 4;
 // own colours, PNG pictures on a 32-bit one. Nothing when there is nothing to cut a face from.
 std::optional<Canvas> drawFaceSet(const FaceSetFile& file) {
   Canvas canvas;
-  const int depth = file.kind == FaceSetKind::png ? 32 : 8;
-  if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, depth) != ImageStatus::success) {
+  if (file.kind == FaceSetKind::png) {
+    std::optional<PixelImage> image = loadPngImage(file.path, PngTarget::compactImage);
+    if (!image) return std::nullopt;
+    // A face set of exactly the canvas's size becomes the canvas; others are drawn on one.
+    if (canvas.adoptImage(std::move(*image), kFaceSetSize, kFaceSetSize)) return canvas;
+    if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 32) != ImageStatus::success) {
+      return std::nullopt;
+    }
+    canvas.putImage(*image, 0, 0);
+    return canvas;
+  }
+  if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 8) != ImageStatus::success) {
     return std::nullopt;
   }
   switch (file.kind) {
@@ -31,12 +41,8 @@ std::optional<Canvas> drawFaceSet(const FaceSetFile& file) {
       // A BMP that cannot be drawn still gives a face: whatever the canvas then holds.
       loadBmpToCanvas(canvas, file.path);
       return canvas;
-    case FaceSetKind::png: {
-      std::optional<PixelImage> image = loadPngImage(file.path, PngTarget::compactImage);
-      if (!image) return std::nullopt;
-      canvas.putImage(*image, 0, 0);
-      return canvas;
-    }
+    case FaceSetKind::png:
+      return std::nullopt;  // drawn above
     case FaceSetKind::xyz: {
       PaletteTable table{};
       std::optional<PixelImage> image =

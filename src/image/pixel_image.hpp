@@ -44,6 +44,9 @@ struct DefaultInitAllocator : std::allocator<T> {
   }
 };
 
+// Pixel storage of images and canvases: bytes left unset until written.
+using PixelBytes = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
+
 // A rectangular picture of 1, 2 or 4 bytes per pixel. One byte is a palette index; four are
 // the colour 0xAARRGGBB, stored in memory as the bytes blue, green, red, alpha.
 class PixelImage {
@@ -79,6 +82,9 @@ class PixelImage {
   // 8 bits, low 16 bits (little-endian) or all 32 bits (as 0xAARRGGBB).
   void fill(std::uint32_t value);
 
+  // Hands the pixel bytes over, leaving the image without pixels.
+  PixelBytes releasePixels() && { return std::move(pixels_); }
+
   // Gives the image a new shape over the same kind of storage, growing it when needed;
   // the pixel bytes are then unspecified. False when the size cannot be had.
   bool reshape(PixelLayout layout, int bytesPerPixel, std::uint32_t width, std::uint32_t height,
@@ -97,7 +103,7 @@ class PixelImage {
   std::uint32_t width_ = 0;
   std::uint32_t height_ = 0;
   std::size_t pitch_ = 0;
-  std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>> pixels_;
+  PixelBytes pixels_;
 };
 
 // The 32-bit pixel helpers of 4-byte images: the value 0xAARRGGBB at p, little-endian.
