@@ -139,6 +139,11 @@ TEST(Inflate, WrongChecksumIsRefused) {
                 InflateResult::failed);
     }
   }
+  // A damaged stream one byte longer than expected is refused, whichever fault is seen first.
+  const Bytes damaged = zlibCompress({'a', 'b'}, 9);
+  Bytes bad = damaged;
+  bad.back() ^= 0x01;
+  EXPECT_NE(expectSameDecision(bad, 1, "one byte too long, wrong checksum"), InflateResult::ok);
 }
 
 TEST(Inflate, PresetDictionaryIsRefused) {
