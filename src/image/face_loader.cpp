@@ -9,6 +9,7 @@
 #include "image/bmp_writer.hpp"
 #include "image/canvas.hpp"
 #include "image/face_set_lookup.hpp"
+#include "platform/platform.hpp"
 
 namespace vantrix {
 namespace {
@@ -17,6 +18,11 @@ namespace {
 constexpr int kFaceSetSize = 192;
 constexpr int kFaceSize = 48;
 constexpr int kFacesPerRow = 4;
+
+// Face sets are 192 × 192 pixels. Pictures that take more than 48 MiB to decode are refused
+// before they are inflated, so that a save naming four hostile face sets still converts in
+// well under 2 seconds and 256 MiB.
+constexpr DecodeLimits kFaceSetLimits{.maxDecodedBytes = std::size_t{48} << 20};
 
 // Draws the face set onto `canvas`: BMP and XYZ pictures on an 8-bit canvas with their own
 // colours, PNG pictures on a 32-bit one. False when there is nothing to cut a face from.
@@ -30,15 +36,20 @@ bool drawFaceSet(Canvas& canvas, const FaceSetFile& file) {
       if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 32) != ImageStatus::success) {
         return false;
       }
-      std::optional<PixelImage> image = loadPngImage(file.path, PngTarget::compactImage);
+      const std::optional<Bytes> bytes = platform::readFile(file.path);
+      if (!bytes) return false;
+      std::optional<PixelImage> image =
+          decodePngBuffer(*bytes, PngTarget::compactImage, nullptr, kFaceSetLimits);
       if (!image) return false;
       canvas.putImage(*image, 0, 0);
       return true;
     }
     case FaceSetKind::xyz: {
+      const std::optional<Bytes> bytes = platform::readFile(file.path);
+      if (!bytes) return false;
       PaletteTable table{};
-      std::optional<PixelImage> image =
-          loadXyzImage(file.path, table, /*sixBit=*/true, /*rgbOrder=*/false);
+      std::optional<PixelImage> image = decodeXyzImage(*bytes, table, /*sixBit=*/true,
+                                                       /*rgbOrder=*/false, nullptr, kFaceSetLimits);
       if (!image) return false;
       for (int i = 0; i < 256; ++i) {
         canvas.setPaletteColour(i, table[static_cast<std::size_t>(i)]);
