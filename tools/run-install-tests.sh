@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Installs vantrix into a fresh temporary prefix and builds programs against it the ways a user
+# would: the CMake package (examples/library) and pkg-config. Checks the installed files, the
+# installed program and manual, and that a consumer sees only the public headers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/needs.sh
+needs "${BUILD_PACKAGES[@]}" pkg-config man-db
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+
+# The release build that the other scripts use; its tests are not needed here.
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTRIX_TESTS=OFF >/dev/null
+cmake --build build/release
+cmake --install build/release --prefix "$prefix" >/dev/null
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); }
+fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then pass; else fail "$1: expected '$2', got '$3'"; fi
+}
+
+# lib, lib64 or lib/<multiarch>, as GNUInstallDirs chooses.
+libdir=$(cd "$prefix" && find lib* -name libvantrix.a -printf '%h\n' -quit)
+for file in bin/vantrix "$libdir/libvantrix.a" include/vantrix/vantrix.hpp \
+  include/vantrix/save_preview.hpp "$libdir/cmake/vantrix/vantrixConfig.cmake" \
+  "$libdir/cmake/vantrix/vantrixConfigVersion.cmake" "$libdir/cmake/vantrix/vantrixTargets.cmake" \
+  "$libdir/pkgconfig/vantrix.pc" share/man/man1/vantrix.1 share/vantrix/viewer/index.html; do
+  [ -f "$prefix/$file" ] && pass || fail "not installed: $file"
+done
+check "installed headers" "save_preview.hpp vantrix.hpp" "$(cd "$prefix/include/vantrix" && echo *)"
+
+# The installed program gives the reviewed document.
+cp -r examples/game "$work/game"
+(cd "$work/game" && "$prefix/bin/vantrix" Save01.lsd) && pass || fail "installed vantrix failed"
+cmp -s "$work/game/Save01.xml" examples/expected/Save01.xml && pass ||
+  fail "installed vantrix: the document differs from examples/expected/Save01.xml"
+rm -f "$work/game/Save01.xml"
+
+# The manual renders and tells the usage and exit codes.
+manual=$(MANWIDTH=100 man -l "$prefix/share/man/man1/vantrix.1" 2>&1 | col -b)
+for text in "vantrix <Input file> [Output file]" "Invalid file!" "Can't write: " "LcfSaveData"; do
+  grep -qF -- "$text" <<<"$manual" && pass || fail "manual lacks '$text'"
+done
+
+# The example consumer through find_package(vantrix), built from outside the source tree.
+cp -r examples/library "$work/library"
+cmake -S "$work/library" -B "$work/library-build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror" >/dev/null
+cmake --build "$work/library-build" >/dev/null && pass || fail "the CMake consumer does not build"
+if [ -x "$work/library-build/save_slot" ]; then
+  # Run beside the save, as the program was: the document names the input as given.
+  (cd "$work/game" && "$work/library-build/save_slot" Save01.lsd "$work/library.xml" >"$work/out") ||
+    fail "save_slot failed"
+  cat "$work/out"
+  cmp -s "$work/library.xml" examples/expected/Save01.xml && pass ||
+    fail "convertSaveFile: the document differs from examples/expected/Save01.xml"
+  check "document size" "document: $(stat -c %s examples/expected/Save01.xml) bytes" \
+    "$(sed -n 1p "$work/out")"
+  check "hero" "hero: Alex level 12 hp 345" "$(grep '^hero:' "$work/out")"
+  check "faces" "face: Hero 1|face: Friends 6|face: Spirits 11|face: Monster1 4|faces: 4" \
+    "$(grep '^face' "$work/out" | paste -sd '|')"
+  check "decodePng" "Friends.png: 192 x 192, top left RGBA 200 220 240 96" \
+    "$(grep '^Friends.png' "$work/out")"
+fi
+"$work/library-build/save_slot" "$work/game/FaceSet/Friends.png" >/dev/null 2>&1 &&
+  fail "save_slot converted a PNG file" || pass
+
+# pkg-config, with the README's library example.
+sed -n '/^## Library/,/^## /p' README.md | sed -n '/^```cpp$/,/^```$/p' | sed '1d;$d' >"$work/readme.cpp"
+export PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig"
+check "pkg-config version" "1.0.0" "$(pkg-config --modversion vantrix)"
+# shellcheck disable=SC2046
+if g++ -std=c++20 -Wall -Wextra -Werror "$work/readme.cpp" -o "$work/readme" \
+  $(pkg-config --cflags --libs vantrix); then
+  pass
+  (cd "$work/game" && "$work/readme" Save01.lsd >"$work/readme.xml") && pass ||
+    fail "the README example failed"
+  cmp -s "$work/readme.xml" examples/expected/Save01.xml && pass ||
+    fail "the README example: the document differs from examples/expected/Save01.xml"
+  code=0
+  "$work/readme" "$work/game/FaceSet/Hero.bmp" >/dev/null || code=$?
+  check "the README example on no save" 1 "$code"
+else
+  fail "the README example does not build with pkg-config"
+fi
+
+echo "Install and link: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,293 @@
+// Drives viewer/index.html in headless Chromium: opens the example game's preview document
+// through the file chooser and by drag and drop, checks the text of its save slot, compares
+// every pixel of each face, as the page holds it and as the screen shows it at 1× and 2×,
+// with the BMP in the document decoded here, checks the messages for files that are no
+// preview documents, and that hostile text stays text. Saves a screenshot.
+//
+//   node viewer.test.mjs [screenshot.png]
+// VANTRIX_CHROMIUM names the browser (default /usr/bin/chromium).
+
+import fs from "node:fs";
+import os from "node:os";
+import path from "node:path";
+import { fileURLToPath, pathToFileURL } from "node:url";
+import { chromium } from "playwright-core";
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, "..", "..");
+const pagePath = path.join(root, "viewer", "index.html");
+const documentPath = path.join(root, "examples", "expected", "Save01.xml");
+const savePath = path.join(root, "examples", "game", "Save01.lsd");
+const screenshotPath = path.resolve(process.argv[2] ?? path.join(root, "build", "viewer-screenshot.png"));
+
+let passed = 0;
+let failed = 0;
+function check(name, ok, detail = "") {
+  if (ok) {
+    passed++;
+  } else {
+    failed++;
+    console.log(`FAILED: ${name}${detail ? ": " + detail : ""}`);
+  }
+}
+function checkEqual(name, expected, actual) {
+  const same = JSON.stringify(expected) === JSON.stringify(actual);
+  check(name, same, `expected ${JSON.stringify(expected)}, got ${JSON.stringify(actual)}`);
+}
+
+// A BMP file's pixels as [r, g, b], rows top first: 8-bit with a palette or 24-bit, stored
+// bottom row first unless the height is negative.
+function readBmp(bytes) {
+  if (bytes.toString("latin1", 0, 2) !== "BM") throw new Error("no BMP signature");
+  const pixelOffset = bytes.readUInt32LE(10);
+  const headerSize = bytes.readUInt32LE(14);
+  const width = bytes.readInt32LE(18);
+  const storedHeight = bytes.readInt32LE(22);
+  const bitsPerPixel = bytes.readUInt16LE(28);
+  const compression = bytes.readUInt32LE(30);
+  if (compression !== 0) throw new Error("compressed BMP");
+  if (bitsPerPixel !== 8 && bitsPerPixel !== 24) throw new Error(`${bitsPerPixel}-bit BMP`);
+  const height = Math.abs(storedHeight);
+  const stride = Math.ceil((width * bitsPerPixel) / 32) * 4;
+  const paletteOffset = 14 + headerSize;
+  const pixels = [];
+  for (let y = 0; y < height; y++) {
+    const row = pixelOffset + stride * (storedHeight > 0 ? height - 1 - y : y);
+    const line = [];
+    for (let x = 0; x < width; x++) {
+      if (bitsPerPixel === 8) {
+        const entry = paletteOffset + 4 * bytes[row + x];
+        line.push([bytes[entry + 2], bytes[entry + 1], bytes[entry]]);
+      } else {
+        const at = row + 3 * x;
+        line.push([bytes[at + 2], bytes[at + 1], bytes[at]]);
+      }
+    }
+    pixels.push(line);
+  }
+  return { width, height, bitsPerPixel, pixels };
+}
+
+// The faces of the example document, in order, with their BMPs decoded.
+const documentBytes = fs.readFileSync(documentPath);
+const documentText = documentBytes.toString("latin1");
+const faces = [...documentText.matchAll(/<face>([\s\S]*?)<\/face>/g)].map((match) => {
+  const bitmap = /<bitmap>\s*([A-Za-z0-9+/=]+)\s*<\/bitmap>/.exec(match[1]);
+  return {
+    title: `${/<filename>(.*?)<\/filename>/.exec(match[1])[1]}, face ${/<id>(.*?)<\/id>/.exec(match[1])[1]}`,
+    bmp: bitmap ? readBmp(Buffer.from(bitmap[1], "base64")) : null,
+  };
+});
+const pictures = faces.filter((face) => face.bmp);
+checkEqual("faces in the example document", [4, [8, 24, 8]], [faces.length, pictures.map((f) => f.bmp.bitsPerPixel)]);
+
+// Page side: the RGBA pixels of a PNG (a screenshot) or of a shown face picture.
+async function pngPixels(page, png) {
+  return page.evaluate(async (base64) => {
+    const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    const bitmap = await createImageBitmap(new Blob([bytes], { type: "image/png" }),
+                                           { colorSpaceConversion: "none" });
+    const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+    const context = canvas.getContext("2d");
+    context.drawImage(bitmap, 0, 0);
+    return { width: bitmap.width, height: bitmap.height,
+             data: Array.from(context.getImageData(0, 0, bitmap.width, bitmap.height).data) };
+  }, png.toString("base64"));
+}
+
+// Compares RGBA pixels of a width × height picture with a BMP enlarged `scale` times.
+function pixelMismatches(image, bmp, scale) {
+  if (image.width !== bmp.width * scale || image.height !== bmp.height * scale) {
+    return [`size ${image.width} × ${image.height}`];
+  }
+  const wrong = [];
+  for (let y = 0; y < image.height; y++) {
+    for (let x = 0; x < image.width; x++) {
+      const at = 4 * (y * image.width + x);
+      const want = [...bmp.pixels[Math.floor(y / scale)][Math.floor(x / scale)], 255];
+      const got = image.data.slice(at, at + 4);
+      if (want.some((value, i) => value !== got[i])) wrong.push(`(${x}, ${y}) ${got} not ${want}`);
+    }
+  }
+  return wrong;
+}
+
+function sampleText(bmp) {
+  return [[0, 0], [47, 0], [24, 24], [0, 47], [47, 47]]
+    .map(([x, y]) => `(${x},${y})=#${bmp.pixels[y][x].map((v) => v.toString(16).padStart(2, "0")).join("")}`)
+    .join(" ");
+}
+
+async function slotTexts(page) {
+  return page.$$eval(".slot", (slots) => slots.map((slot) => {
+    const text = (selector) => slot.querySelector(selector)?.textContent ?? null;
+    return {
+      slot: slot.querySelector(".slot-number")?.firstChild?.textContent ?? null,
+      file: text(".file-name"),
+      hero: text(".hero"),
+      name: text(".hero .name"),
+      level: text(".hero .level .value"),
+      hp: text(".hero .hp .value"),
+      saved: text(".saved .value"),
+      played: text(".played .value"),
+      money: text(".money .value"),
+      faces: Array.from(slot.querySelectorAll(".faces > *"), (face) => face.title),
+      missing: Array.from(slot.querySelectorAll(".no-face .why"), (face) => face.textContent),
+      error: slot.classList.contains("bad") ? slot.textContent : null,
+    };
+  }));
+}
+
+const exampleSlot = {
+  slot: "Slot 1", file: "Save01.xml", hero: "AlexLv12HP345", name: "Alex", level: "12",
+  hp: "345", saved: "2026-12-07 20:15:42", played: "005:42:56", money: "4321",
+  faces: ["Hero, face 1", "Friends, face 6", "Spirits, face 11", "Monster1, face 4: no picture"],
+  missing: ["no picture"], error: null,
+};
+
+// Drops files on the page as a user's drag and drop does.
+async function dropFiles(page, files) {
+  const transfer = await page.evaluateHandle((list) => {
+    const data = new DataTransfer();
+    for (const { name, base64 } of list) {
+      data.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name,
+                              { type: "text/xml" }));
+    }
+    return data;
+  }, files.map(({ name, bytes }) => ({ name, base64: Buffer.from(bytes).toString("base64") })));
+  await page.dispatchEvent("main", "dragenter", { dataTransfer: transfer });
+  await page.dispatchEvent("main", "dragover", { dataTransfer: transfer });
+  await page.dispatchEvent("main", "drop", { dataTransfer: transfer });
+}
+
+async function waitForSlots(page, count) {
+  await page.waitForFunction((n) => document.querySelectorAll(".slot").length === n &&
+    Array.from(document.images).every((image) => image.complete), count, { timeout: 10000 });
+}
+
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), "vantrix-viewer-"));
+const context = await chromium.launchPersistentContext(profile, {
+  executablePath: process.env.VANTRIX_CHROMIUM || "/usr/bin/chromium",
+  headless: true,
+  args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+         "--force-color-profile=srgb"],
+  viewport: { width: 900, height: 260 },
+  deviceScaleFactor: 1,
+});
+try {
+  const page = context.pages()[0] ?? await context.newPage();
+  const outside = [];
+  page.on("request", (request) => {
+    if (!/^(file|data):/.test(request.url())) outside.push(request.url());
+  });
+  const pageErrors = [];
+  page.on("pageerror", (error) => pageErrors.push(String(error)));
+  await page.goto(pathToFileURL(pagePath).href);
+  check("hint before any document", (await page.textContent("#slots")).includes("No save slots yet"));
+
+  // The example document through the file chooser.
+  await page.setInputFiles("#files", documentPath);
+  await waitForSlots(page, 1);
+  checkEqual("slot text", [exampleSlot], await slotTexts(page));
+
+  // Each face picture as the page decoded it, pixel for pixel.
+  const shown = await page.$$eval(".slot img.face", (images) => images.map((image) => {
+    const canvas = document.createElement("canvas");
+    canvas.width = image.naturalWidth;
+    canvas.height = image.naturalHeight;
+    const context = canvas.getContext("2d");
+    context.drawImage(image, 0, 0);
+    return { width: canvas.width, height: canvas.height, box: [image.clientWidth, image.clientHeight],
+             data: Array.from(context.getImageData(0, 0, canvas.width, canvas.height).data) };
+  }));
+  checkEqual("face pictures shown", pictures.length, shown.length);
+  for (const [i, face] of pictures.entries()) {
+    if (!shown[i]) break;
+    console.log(`${face.title}: ${face.bmp.bitsPerPixel}-bit BMP, samples ${sampleText(face.bmp)}`);
+    checkEqual(`${face.title}: shown at 48 × 48`, [48, 48], shown[i].box);
+    const wrong = pixelMismatches(shown[i], face.bmp, 1);
+    check(`${face.title}: decoded pixels`, wrong.length === 0, `${wrong.length} differ, first ${wrong[0]}`);
+  }
+
+  // What the screen shows: at 1× each face pixel once; at 2× as a crisp 2 × 2 block. Boxes are
+  // drawn snapped to whole pixels.
+  for (const zoom of [1, 2]) {
+    await page.click(`[data-zoom="${zoom}"]`);
+    const images = await page.$$(".slot img.face");
+    for (const [i, face] of pictures.entries()) {
+      if (!images[i]) break;
+      const box = await images[i].boundingBox();
+      const clip = { x: Math.round(box.x), y: Math.round(box.y), width: 48 * zoom, height: 48 * zoom };
+      const rendered = await pngPixels(page, await page.screenshot({ clip }));
+      const wrong = pixelMismatches(rendered, face.bmp, zoom);
+      check(`${face.title}: on screen at ${zoom}×`, wrong.length === 0,
+            `${wrong.length} differ, first ${wrong[0]}`);
+    }
+  }
+  fs.mkdirSync(path.dirname(screenshotPath), { recursive: true });
+  await page.screenshot({ path: screenshotPath, fullPage: true });
+  console.log(`Screenshot: ${screenshotPath}`);
+  await page.click('[data-zoom="1"]');
+
+  // Files that are no preview documents, each with its own message.
+  await page.setInputFiles("#files", [
+    { name: "Save01.lsd", mimeType: "application/octet-stream", buffer: fs.readFileSync(savePath) },
+    { name: "notes.xml", mimeType: "text/xml", buffer: Buffer.from("<?xml version=\"1.0\"?>\r\n<notes>hi</notes>") },
+    { name: "empty.xml", mimeType: "text/xml", buffer: Buffer.alloc(0) },
+    { name: "short.xml", mimeType: "text/xml", buffer: Buffer.from("<savegame><timestamp>x</timestamp></savegame>") },
+  ]);
+  await waitForSlots(page, 4);
+  checkEqual("messages for files that are no preview documents", [
+    "empty.xml is not a vantrix preview document: the file is empty.",
+    "notes.xml is not a vantrix preview document: its root element is <notes>, not <savegame>.",
+    "Save01.lsd is not a vantrix preview document: it is not well-formed XML (line 1).",
+    "short.xml is not a vantrix preview document: its <savegame> has no <playingtime>.",
+  ], (await slotTexts(page)).map((slot) => slot.error));
+  check("error slots are alerts", (await page.$$("[role=alert]")).length === 4);
+
+  // Markup in a document's text is shown as text, and a bitmap that is no Base64 BMP is no picture.
+  const hostileName = "<img src=x onerror=\"document.title='owned'\">&";
+  const hostile = documentText
+    .replace("<name>Alex</name>", "<name>&lt;img src=x onerror=\"document.title='owned'\"&gt;&amp;</name>")
+    .replace(/<bitmap>\s*Qk[^<]*<\/bitmap>/, "<bitmap>Qk<script>alert(1)</script></bitmap>")
+    .replace(/<bitmap>\s*Qk[^<]*<\/bitmap>/, "<bitmap>Qk0!not base64</bitmap>");
+  const title = await page.title();
+  await page.setInputFiles("#files", { name: "Save01.xml", mimeType: "text/xml", buffer: Buffer.from(hostile, "latin1") });
+  await page.waitForFunction(() => document.querySelector(".slot .hero .name") !== null);
+  await waitForSlots(page, 1);
+  const [hostileSlot] = await slotTexts(page);
+  checkEqual("hostile name shown as text", hostileName, hostileSlot.name);
+  checkEqual("hostile bitmaps", ["damaged picture", "damaged picture", "no picture"], hostileSlot.missing);
+  checkEqual("nothing injected", [1, title], [await page.$$eval(".slot img", (images) => images.length), await page.title()]);
+
+  // Drag and drop of two documents: slots in slot order, a save without hero says so.
+  const thirdSlot = documentText
+    .replace('<savegame id="1">', '<savegame id="3">')
+    .replace(/ *<hero>[\s\S]*?<\/hero>\r\n/, "")
+    .replace(/ *<face>[\s\S]*<\/face>\r\n/, "")
+    .replace("<money>4321</money>", "<money>7</money>");
+  await dropFiles(page, [
+    { name: "Save03.xml", bytes: Buffer.from(thirdSlot, "latin1") },
+    { name: "Save01.xml", bytes: documentBytes },
+  ]);
+  await waitForSlots(page, 2);
+  const dropped = await slotTexts(page);
+  checkEqual("dropped: first slot", exampleSlot, dropped[0]);
+  checkEqual("dropped: second slot", {
+    slot: "Slot 3", file: "Save03.xml", hero: "No hero", name: null, level: null, hp: null,
+    saved: "2026-12-07 20:15:42", played: "005:42:56", money: "7", faces: [], missing: [], error: null,
+  }, dropped[1]);
+  check("the drop highlight is gone", !(await page.$eval("body", (body) => body.classList.contains("dragging"))));
+
+  checkEqual("requests beyond the page", [], outside);
+  checkEqual("script errors", [], pageErrors);
+} catch (error) {
+  check("the viewer test ran to its end", false, error.stack);
+} finally {
+  await context.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+}
+
+console.log(`Viewer: ${passed} passed, ${failed} failed`);
+process.exitCode = failed === 0 ? 0 : 1;
