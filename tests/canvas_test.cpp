@@ -136,6 +136,17 @@ TEST(Canvas, ClearSetsTheBackground) {
   storePixel32(canvas.row(2) + 4, 0x12345678);
   canvas.clearCanvas();
   EXPECT_EQ(loadPixel32(canvas.row(2) + 4), 0xFF000000u);
+  // Every pixel, also of sizes whose pixel count is no power of two.
+  for (const auto& [width, height] : {std::pair{7, 5}, {1, 1}, {3, 1}, {192, 192}}) {
+    Canvas odd = makeCanvas(32, width, height);
+    for (int y = 0; y < height; ++y)
+      storePixel32(odd.row(y) + 4 * (y % width), 0x12345678);
+    odd.clearCanvas();
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x)
+        ASSERT_EQ(loadPixel32(odd.row(y) + 4 * x), 0xFF000000u) << width << "x" << height;
+    }
+  }
 }
 
 struct PaletteColourCase {
@@ -314,6 +325,56 @@ TEST(Canvas, PutImageRefusesAnotherDepth) {
   EXPECT_EQ(canvas.putImage(*colour, 1, 1), ImageStatus::success);
   EXPECT_EQ(loadPixel32(canvas.row(2) + 8), 0xFF00FF00u);
   EXPECT_EQ(loadPixel32(canvas.row(3) + 12), 0xFF000000u);
+}
+
+// Taking an image's pixels must give what drawing it on a new 32-bit canvas gives, and any
+// image that would not cover such a canvas exactly is left alone.
+TEST(Canvas, AdoptingAnImageEqualsDrawingIt) {
+  auto patterned = [](PixelLayout layout, int bytesPerPixel, std::uint32_t width,
+                      std::uint32_t height, std::size_t pitch) {
+    auto image = PixelImage::make(layout, bytesPerPixel, width, height, pitch);
+    EXPECT_TRUE(image);
+    for (std::size_t i = 0; i < image->bytes().size(); ++i)
+      image->bytes()[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    return *image;
+  };
+  Canvas drawn = makeCanvas(32, 6, 4);
+  drawn.setPaletteColour(3, 0x3F3F3F);  // ignored on 32 bits, as on the adopted canvas
+  const PixelImage image = patterned(PixelLayout::compact, 4, 6, 4, 24);
+  ASSERT_EQ(drawn.putImage(image, 0, 0), ImageStatus::success);
+
+  Canvas adopted = makeCanvas(8, 3, 3);
+  PixelImage copy = image;
+  ASSERT_TRUE(adopted.adoptImage(std::move(copy), 6, 4));
+  EXPECT_EQ(adopted.width(), 6);
+  EXPECT_EQ(adopted.height(), 4);
+  EXPECT_EQ(adopted.bytesPerPixel(), 4);
+  EXPECT_EQ(adopted.pitch(), drawn.pitch());
+  EXPECT_EQ(adopted.backgroundColour(), drawn.backgroundColour());
+  EXPECT_EQ(adopted.pixels(), drawn.pixels());
+  EXPECT_EQ(adopted.palette(), drawn.palette());
+
+  struct Refused {
+    const char* why;
+    PixelImage image;
+  };
+  const Refused refused[] = {
+      {"narrower", patterned(PixelLayout::compact, 4, 5, 4, 20)},
+      {"shorter", patterned(PixelLayout::compact, 4, 6, 3, 24)},
+      {"padded rows", patterned(PixelLayout::full, 4, 6, 4, 32)},
+      {"bottom-up RGBA", patterned(PixelLayout::bottomUpRgba, 4, 6, 4, 24)},
+      {"one byte a pixel", patterned(PixelLayout::full, 1, 24, 4, 24)},
+  };
+  for (const Refused& r : refused) {
+    Canvas canvas = makeCanvas(8, 3, 3);
+    PixelImage kept = r.image;
+    EXPECT_FALSE(canvas.adoptImage(std::move(kept), 6, 4)) << r.why;
+    EXPECT_EQ(canvas.width(), 3) << r.why;
+    EXPECT_EQ(canvas.bytesPerPixel(), 1) << r.why;
+    EXPECT_TRUE(std::equal(kept.bytes().begin(), kept.bytes().end(), r.image.bytes().begin(),
+                           r.image.bytes().end()))
+        << r.why;
+  }
 }
 
 }  // namespace

@@ -238,5 +238,37 @@ TEST(FaceLoader, BmpWinsOverPngAndCaseIsIgnoredOnLinux) {
   EXPECT_EQ(faceBmp(game, "Hero", 0).size(), 3382u);
 }
 
+// One loader draws each face set once for all its faces; every face must still be what a
+// loader of its own gives, whatever the kind, the index, and the other faces asked before.
+TEST(FaceLoader, FacesSharingAFaceSetAreThoseOfSeparateLoaders) {
+  TempFolder game;
+  game.write("FaceSet/Hero.bmp", asText(faceSetBmp(8, 256)));
+  game.write("FaceSet/Friends.png", asText(rgbaFaceSetPng(192)));
+  game.write(
+      "FaceSet/Spirits.xyz",
+      asText(testing::xyzFile(192, 192, testing::zlibStream(testing::xyzContent(192, 192)))));
+  game.write("FaceSet/Broken.png", "\x89PNG\r\n\x1a\n not really");
+  const std::string save = game / "Save01.lsd";
+  const FaceSlot slots[] = {{"Friends", 6}, {"Hero", 5},    {"Friends", 6}, {"Friends", 15},
+                            {"Spirits", 0}, {"Hero", -1},   {"Broken", 0},  {"Missing", 0},
+                            {"Spirits", 3}, {"friends", 2}, {"Broken", 1},  {"Hero", 5}};
+  std::vector<std::string> alone;
+  for (const FaceSlot& slot : slots)
+    alone.push_back(FaceLoader(save, platform::nativePathStyle()).loadFaceBitmap(slot));
+  // Without the faces announced, with all of them, and with only the first six (the loader
+  // lets a face set go after its last announced face and must draw it again when asked).
+  for (std::size_t announced : {std::size_t{0}, std::size(slots), std::size_t{6}}) {
+    FaceLoader shared(save, platform::nativePathStyle(),
+                      std::span<const FaceSlot>(slots, announced));
+    for (std::size_t i = 0; i < std::size(slots); ++i) {
+      EXPECT_EQ(shared.loadFaceBitmap(slots[i]), alone[i])
+          << slots[i].name << " " << slots[i].index << ", " << announced << " announced";
+    }
+  }
+  FaceLoader shared(save, platform::nativePathStyle());
+  EXPECT_FALSE(shared.loadFaceBitmap({"Friends", 6}).empty());
+  EXPECT_TRUE(shared.loadFaceBitmap({"Broken", 0}).empty());
+}
+
 }  // namespace
 }  // namespace vantrix

@@ -123,6 +123,29 @@ TEST(FaceSetLookup, FindsAFaceSetFolderOfAnyCase) {
   EXPECT_TRUE(std::filesystem::equivalent(zed->path, game / "faceset/Zed.png"));
 }
 
+// Listings kept across lookups must find what fresh listings find, name after name.
+TEST(FaceSetLookup, KeptListingsFindWhatFreshOnesFind) {
+  TempFolder game;
+  game.write("FACESET/hero.BMP", "b");
+  game.write("faceset/Zed.png", "p");
+  game.write("FaceSet/Both.bmp", "b");
+  game.write("FaceSet/Both.png", "p");
+  game.write("FaceSet/OnlyXyz.xyz", "x");
+  game.write("FaceSet/mixed.BMP", "b");
+  game.write("FaceSet/Mixed.png", "p");
+  const std::string save = game / "Save01.lsd";
+  FolderListings listings;
+  for (const char* name : {"Hero", "ZED", "Both", "Missing", "OnlyXyz", "Mixed", "mixed", "Hero",
+                           "zed", "Missing", "both"}) {
+    const auto fresh = findFaceSet(save, name, platform::nativePathStyle());
+    const auto kept = findFaceSet(save, name, platform::nativePathStyle(), &listings);
+    ASSERT_EQ(kept.has_value(), fresh.has_value()) << name;
+    if (!fresh) continue;
+    EXPECT_EQ(kept->kind, fresh->kind) << name;
+    EXPECT_EQ(kept->path, fresh->path) << name;
+  }
+}
+
 #ifdef _WIN32
 // Windows opens a device for a device name in any folder: the face set lookup must refuse
 // such names before it touches the disk, and a device the platform is given reads as empty.

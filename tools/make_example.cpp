@@ -17,38 +17,17 @@
 #include "image/bmp_writer.hpp"
 #include "image/canvas.hpp"
 #include "image/pixel_image.hpp"
+#include "recipe.hpp"
 
 namespace {
 
+using recipe::appendBe32;
+using recipe::appendPngChunk;
+using recipe::chunk;
+using recipe::doubleBytes;
+using recipe::field;
+using recipe::number;
 using vantrix::Bytes;
-
-// A base-128 variable-length number, most significant group first.
-std::string number(std::uint32_t value) {
-  std::string groups(1, static_cast<char>(value & 0x7F));
-  while ((value >>= 7) != 0) {
-    groups.insert(groups.begin(), static_cast<char>(0x80 | (value & 0x7F)));
-  }
-  return groups;
-}
-
-std::string field(std::uint32_t id, std::string_view payload) {
-  return number(id) + number(static_cast<std::uint32_t>(payload.size())) + std::string(payload);
-}
-
-std::string doubleBytes(double value) {
-  std::uint64_t bits = 0;
-  static_assert(sizeof bits == sizeof value);
-  __builtin_memcpy(&bits, &value, sizeof bits);
-  std::string bytes;
-  for (int i = 0; i < 8; ++i, bits >>= 8)
-    bytes += static_cast<char>(bits & 0xFF);
-  return bytes;
-}
-
-// A chunk of fields, closed by the zero byte the engines write.
-std::string chunk(std::uint32_t id, std::string fields) {
-  return field(id, fields + '\0');
-}
 
 std::string exampleSave() {
   const double savedAt = 46363.0 + (20 * 3600 + 15 * 60 + 42) / 86400.0;  // 2026-12-07 20:15:42
@@ -156,20 +135,6 @@ std::optional<Bytes> xyzFaceSet(const Scheme& scheme) {
                std::uint32_t{scheme[i].blue} << 16;
   }
   return vantrix::encodeXyzImage(*image, table, /*sixBitInput=*/false, /*rgbOrder=*/false);
-}
-
-void appendBe32(Bytes& out, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8)
-    out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
-void appendPngChunk(Bytes& out, std::string_view type, const Bytes& data) {
-  appendBe32(out, static_cast<std::uint32_t>(data.size()));
-  const std::size_t typeStart = out.size();
-  out.insert(out.end(), type.begin(), type.end());
-  out.insert(out.end(), data.begin(), data.end());
-  uLong crc = crc32(0, out.data() + typeStart, static_cast<uInt>(out.size() - typeStart));
-  appendBe32(out, static_cast<std::uint32_t>(crc));
 }
 
 // A PNG face set of 8-bit RGBA pixels: the scheme's colours, the backdrop see-through.

@@ -18,3 +18,7 @@ needs() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ zlib1g-dev)
 TEST_PACKAGES=(libgtest-dev libexpat1-dev libpng-dev libspng-dev pkg-config)
+# The benchmarks (tools/run-bench.sh): the decoders compared with vantrix's, the benchmark
+# library, and the tools that time the executable.
+BENCH_PACKAGES=(libbenchmark-dev libpng-dev libspng-dev libstb-dev liblodepng-dev pkg-config
+  hyperfine jq time)

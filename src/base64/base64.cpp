@@ -25,21 +25,32 @@ constexpr std::array<std::uint8_t, 256> kReverse = makeReverseTable();
 std::string encodeBase64(ByteView bytes) {
   std::string text;
   try {
-    text.reserve((bytes.size() + 2) / 3 * 4);
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-      const std::size_t left = bytes.size() - i;
-      const std::uint32_t group = (std::uint32_t{bytes[i]} << 16) |
-                                  (left > 1 ? std::uint32_t{bytes[i + 1]} << 8 : 0u) |
-                                  (left > 2 ? std::uint32_t{bytes[i + 2]} : 0u);
-      text.push_back(kAlphabet[(group >> 18) & 63]);
-      text.push_back(kAlphabet[(group >> 12) & 63]);
-      text.push_back(left > 1 ? kAlphabet[(group >> 6) & 63] : '=');
-      text.push_back(left > 2 ? kAlphabet[group & 63] : '=');
-    }
+    text.resize((bytes.size() + 2) / 3 * 4);
   } catch (const std::bad_alloc&) {
     return {};
   } catch (const std::length_error&) {
     return {};
+  }
+  // Whole groups of three bytes, then the last one or two bytes with their padding.
+  const std::uint8_t* in = bytes.data();
+  char* out = text.data();
+  const std::size_t whole = bytes.size() / 3;
+  for (std::size_t g = 0; g < whole; ++g, in += 3, out += 4) {
+    const std::uint32_t group =
+        std::uint32_t{in[0]} << 16 | std::uint32_t{in[1]} << 8 | std::uint32_t{in[2]};
+    out[0] = kAlphabet[group >> 18];
+    out[1] = kAlphabet[(group >> 12) & 63];
+    out[2] = kAlphabet[(group >> 6) & 63];
+    out[3] = kAlphabet[group & 63];
+  }
+  const std::size_t left = bytes.size() - whole * 3;
+  if (left > 0) {
+    const std::uint32_t group =
+        std::uint32_t{in[0]} << 16 | (left > 1 ? std::uint32_t{in[1]} << 8 : 0u);
+    out[0] = kAlphabet[group >> 18];
+    out[1] = kAlphabet[(group >> 12) & 63];
+    out[2] = left > 1 ? kAlphabet[(group >> 6) & 63] : '=';
+    out[3] = '=';
   }
   return text;
 }

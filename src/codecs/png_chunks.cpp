@@ -8,6 +8,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "codecs/crc32.hpp"
+#include "codecs/inflate.hpp"
 #include "common/checked.hpp"
 #include "image/pixel_image.hpp"
 
@@ -56,8 +58,8 @@ bool walkChunks(PngInfo& info) {
     chunk.data = file.subspan(info.readPosition + 8, chunk.length);
     chunk.crc = readBe32(p + 8 + chunk.length);
     // A chunk's CRC covers its type and data, not its length.
-    uLong crc = crc32(0L, p + 4, 4);
-    crc = crc32(crc, chunk.data.data(), static_cast<uInt>(chunk.length));
+    std::uint32_t crc = crc32Of(0, p + 4, 4);
+    crc = crc32Of(crc, chunk.data.data(), chunk.length);
     info.readPosition += *chunkSize;
     if (static_cast<std::uint32_t>(crc) != chunk.crc) return fail(info, PngError::crcMismatch);
     info.chunks.push_back(chunk);
@@ -155,52 +157,57 @@ std::optional<std::size_t> expectedSize(const PngInfo& info) {
   return total;
 }
 
-// The image data of every "IDAT" chunk, wherever it stands, joined in file order.
-bool joinImageData(PngInfo& info, Bytes& joined) {
+// The image data of every "IDAT" chunk, wherever it stands, joined in file order: a view of
+// the one chunk where there is one, else a copy in `joined`.
+bool joinImageData(PngInfo& info, Bytes& joined, ByteView& data) {
   std::optional<std::size_t> total = 0;
+  std::size_t count = 0;
   for (const PngChunk& chunk : info.chunks) {
-    if (isType(chunk, "IDAT")) total = checkedAdd(total, chunk.length);
+    if (isType(chunk, "IDAT")) {
+      total = checkedAdd(total, chunk.length);
+      ++count;
+      data = chunk.data;
+    }
   }
   // The chunks lie in the file, so their total cannot overflow; the check costs nothing.
   if (!total) return fail(info, PngError::tooLarge);
   if (*total == 0) return fail(info, PngError::noImageData);
+  if (count == 1) return true;
   joined.reserve(*total);
   for (const PngChunk& chunk : info.chunks) {
     if (isType(chunk, "IDAT")) joined.insert(joined.end(), chunk.data.begin(), chunk.data.end());
   }
+  data = joined;
   return true;
 }
 
-bool inflateScanlines(PngInfo& info, const Bytes& joined, std::size_t expected,
+bool inflateScanlines(PngInfo& info, ByteView stream, std::size_t expected,
                       const DecodeLimits& limits) {
   // A deflate code cannot be shorter than 1 bit, so a match of at most 258 bytes costs at
   // least 2 bits (length and distance) and a literal 1 bit: n stream bytes give at most
   // 258 × 4 × n bytes. Anything the header promises beyond that cannot be in the file, so
   // it is refused before the buffer is allocated.
-  auto bound = checkedMul(joined.size(), limits.maxInflateRatio);
+  auto bound = checkedMul(stream.size(), limits.maxInflateRatio);
   if (bound && expected > *bound) return fail(info, PngError::tooLittleData);
-  // One byte beyond the expected size tells a stream that is too long from an exact one.
-  auto capacity = checkedAdd(expected, 1);
-  if (!capacity || *capacity > std::numeric_limits<uLongf>::max() ||
-      joined.size() > std::numeric_limits<uLong>::max()) {
-    return fail(info, PngError::tooLarge);
+  info.scanlines.reset(new (std::nothrow) std::uint8_t[expected]);
+  if (!info.scanlines) return fail(info, PngError::outOfMemory);
+  info.scanlineSize = expected;
+  switch (inflateZlib(stream, info.scanlines.get(), expected)) {
+    case InflateResult::ok:
+      return true;
+    case InflateResult::wrongSize:
+      return fail(info, PngError::wrongInflatedSize);
+    case InflateResult::failed:
+      break;
   }
-  info.scanlines.resize(*capacity);
-  uLongf inflated = static_cast<uLongf>(*capacity);
-  const int status = uncompress(info.scanlines.data(), &inflated, joined.data(),
-                                static_cast<uLong>(joined.size()));
-  // Z_BUF_ERROR: the output filled the buffer, so the stream holds more than expected.
-  if (status == Z_BUF_ERROR) return fail(info, PngError::wrongInflatedSize);
-  if (status != Z_OK) return fail(info, PngError::inflateFailed);
-  if (inflated != expected) return fail(info, PngError::wrongInflatedSize);
-  info.scanlines.resize(expected);
-  return true;
+  return fail(info, PngError::inflateFailed);
 }
 
 bool readChunksAndInflate(PngInfo& info, const DecodeLimits& limits) {
   if (!walkChunks(info) || !readHeader(info)) return false;
   Bytes joined;
-  if (!joinImageData(info, joined)) return false;
+  ByteView stream;
+  if (!joinImageData(info, joined, stream)) return false;
   auto expected = expectedSize(info);
   // The scanlines and the output are held at once; the full form's rows are the widest.
   auto output = checkedMul(PixelImage::pitchFor(info.width, 4, 32), info.height);
@@ -208,7 +215,7 @@ bool readChunksAndInflate(PngInfo& info, const DecodeLimits& limits) {
   if (!held || *held > limits.maxDecodedBytes) return fail(info, PngError::tooLarge);
   // The palette and transparency checks are cheap; a file they refuse is never inflated.
   if (!readPalette(info) || !readTransparency(info)) return false;
-  return inflateScanlines(info, joined, *expected, limits);
+  return inflateScanlines(info, stream, *expected, limits);
 }
 
 }  // namespace
@@ -267,7 +274,10 @@ bool readPngChunks(PngInfo& info, const DecodeLimits& limits) {
   } catch (const std::length_error&) {
     info.error = PngError::outOfMemory;
   }
-  if (!info.complete) info.scanlines = Bytes();
+  if (!info.complete) {
+    info.scanlines.reset();
+    info.scanlineSize = 0;
+  }
   return info.complete;
 }
 

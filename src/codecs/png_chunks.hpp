@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -55,7 +56,10 @@ struct PngInfo {
   std::vector<PngChunk> chunks;
 
   std::uint32_t filterUnit = 0;  // bytes per complete pixel, 1 to 8
-  Bytes scanlines;               // the inflated, still filtered rows of every pass
+  // The inflated, still filtered rows of every pass: scanlineSize bytes. Not zero-filled
+  // first, since the inflater writes every byte before a decode goes on.
+  std::unique_ptr<std::uint8_t[]> scanlines;
+  std::size_t scanlineSize = 0;
 
   bool complete = false;
   PngError error = PngError::none;

@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
 #include "codecs/png_chunks.hpp"
+#include "codecs/png_filters.hpp"
 #include "common/checked.hpp"
 #include "platform/platform.hpp"
 
@@ -17,86 +19,6 @@ namespace {
 
 // No PNG file is shorter: signature, "IHDR", an "IDAT" and "IEND" take more.
 constexpr std::size_t kMinimumFileSize = 49;
-
-// ---- Filters -----------------------------------------------------------------------------
-// Each undoes one filter type over the data bytes of a row in place. `prior` is the same
-// pass's previous row, already restored, or zeros for a pass's first row. Bpp is the filter
-// unit; a template argument so that every loop has a fixed distance to the left neighbour.
-
-using FilterRow = void (*)(std::uint8_t* row, const std::uint8_t* prior, std::size_t length);
-
-template <std::size_t Bpp>
-void undoSub(std::uint8_t* row, const std::uint8_t*, std::size_t length) {
-  for (std::size_t i = Bpp; i < length; ++i) {
-    row[i] = static_cast<std::uint8_t>(row[i] + row[i - Bpp]);
-  }
-}
-
-void undoUp(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
-  for (std::size_t i = 0; i < length; ++i)
-    row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
-}
-
-template <std::size_t Bpp>
-void undoAverage(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
-  const std::size_t head = std::min(Bpp, length);
-  for (std::size_t i = 0; i < head; ++i) {
-    row[i] = static_cast<std::uint8_t>(row[i] + (prior[i] >> 1));
-  }
-  // The sum of two bytes is formed in int, so it cannot wrap before halving.
-  for (std::size_t i = Bpp; i < length; ++i) {
-    row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - Bpp] + prior[i]) >> 1));
-  }
-}
-
-// The predictor prefers a (left), then b (above), then c (above left) on ties.
-inline std::uint8_t paeth(int a, int b, int c) {
-  const int pa = std::abs(b - c);
-  const int pb = std::abs(a - c);
-  const int pc = std::abs(a + b - 2 * c);
-  if (pa <= pb && pa <= pc) return static_cast<std::uint8_t>(a);
-  if (pb <= pc) return static_cast<std::uint8_t>(b);
-  return static_cast<std::uint8_t>(c);
-}
-
-template <std::size_t Bpp>
-void undoPaeth(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
-  // Left of the first pixel a and c are 0, so the predictor is b.
-  const std::size_t head = std::min(Bpp, length);
-  for (std::size_t i = 0; i < head; ++i)
-    row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
-  for (std::size_t i = Bpp; i < length; ++i) {
-    row[i] = static_cast<std::uint8_t>(row[i] + paeth(row[i - Bpp], prior[i], prior[i - Bpp]));
-  }
-}
-
-struct Filters {
-  FilterRow sub;
-  FilterRow average;
-  FilterRow paeth;
-};
-
-template <std::size_t Bpp>
-constexpr Filters filtersFor() {
-  return {undoSub<Bpp>, undoAverage<Bpp>, undoPaeth<Bpp>};
-}
-
-Filters filtersForUnit(std::uint32_t filterUnit) {
-  switch (filterUnit) {
-    case 1:
-      return filtersFor<1>();
-    case 2:
-      return filtersFor<2>();
-    case 3:
-      return filtersFor<3>();
-    case 4:
-      return filtersFor<4>();
-    case 6:
-      return filtersFor<6>();
-    default:
-      return filtersFor<8>();
-  }
-}
 
 // ---- Pixel conversion --------------------------------------------------------------------
 // Each converter turns the restored data bytes of one row into `count` pixels, stored `step`
@@ -182,6 +104,37 @@ void convertGreyAlpha(const std::uint8_t* data, std::uint32_t count, std::uint8_
   }
 }
 
+// 8-bit RGB without a colour key, every pixel opaque.
+template <bool Rgba>
+void convertRgb8(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out, std::size_t step,
+                 const ConvertContext&) {
+  for (std::uint32_t i = 0; i < count; ++i, data += 3, out += step) {
+    storePixel32(out, pack<Rgba>(data[0], data[1], data[2], 255));
+  }
+}
+
+// 8-bit RGBA. Rows of adjacent pixels are a copy in the RGBA form, and in the others red and
+// blue change places in each 32-bit word.
+template <bool Rgba>
+void convertRgbAlpha8(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
+                      std::size_t step, const ConvertContext&) {
+  if (step == 4) {
+    if constexpr (Rgba) {
+      std::memcpy(out, data, std::size_t{count} * 4);
+    } else {
+      for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t v = loadPixel32(data + 4 * std::size_t{i});
+        storePixel32(out + 4 * std::size_t{i},
+                     (v & 0xFF00FF00u) | (v & 0xFFu) << 16 | ((v >> 16) & 0xFFu));
+      }
+    }
+    return;
+  }
+  for (std::uint32_t i = 0; i < count; ++i, data += 4, out += step) {
+    storePixel32(out, pack<Rgba>(data[0], data[1], data[2], data[3]));
+  }
+}
+
 template <int SampleBytes, bool Rgba>
 void convertRgbAlpha(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
                      std::size_t step, const ConvertContext&) {
@@ -220,11 +173,12 @@ ConvertRow converterFor(const PngInfo& info) {
           return convertIndexed<8>;
       }
     case 2:
-      return wide ? convertRgb<2, Rgba> : convertRgb<1, Rgba>;
+      if (wide) return convertRgb<2, Rgba>;
+      return info.transparency ? convertRgb<1, Rgba> : convertRgb8<Rgba>;
     case 4:
       return wide ? convertGreyAlpha<2> : convertGreyAlpha<1>;
     default:
-      return wide ? convertRgbAlpha<2, Rgba> : convertRgbAlpha<1, Rgba>;
+      return wide ? convertRgbAlpha<2, Rgba> : convertRgbAlpha8<Rgba>;
   }
 }
 
@@ -265,7 +219,12 @@ std::optional<PixelImage> makeOutput(const PngInfo& info, PngTarget target) {
   const PixelLayout layout = target == PngTarget::compactImage ? PixelLayout::compact
                              : target == PngTarget::fullImage  ? PixelLayout::full
                                                                : PixelLayout::bottomUpRgba;
-  return PixelImage::make(layout, 4, info.width, info.height, *pitch);
+  // Every pixel is written by the passes; only the full form's row padding is not, so only
+  // that form starts zero-filled.
+  if (target == PngTarget::fullImage) {
+    return PixelImage::make(layout, 4, info.width, info.height, *pitch);
+  }
+  return PixelImage::makeForOverwrite(layout, 4, info.width, info.height, *pitch);
 }
 
 // Undoes the filters of every row in place, in one forward sweep over all passes, and
@@ -274,20 +233,26 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
   const bool rgba = image.layout() == PixelLayout::bottomUpRgba;
   const ConvertRow convert = rgba ? converterFor<true>(info) : converterFor<false>(info);
   const ConvertContext context = rgba ? contextFor<true>(info) : contextFor<false>(info);
-  const Filters filters = filtersForUnit(info.filterUnit);
+  const PngFilters filters = pngFiltersFor(info.filterUnit);
 
   std::size_t longestRow = 0;
   for (const PngPass& pass : passes)
     longestRow = std::max(longestRow, pass.rowLength);
   const Bytes zeroRow(longestRow, 0);
 
-  std::uint8_t* position = info.scanlines.data();
+  std::uint8_t* position = info.scanlines.get();
   for (const PngPass& pass : passes) {
     if (pass.rowLength == 0) continue;
     const std::size_t length = pass.rowLength - 1;
     const std::size_t columnOffset = std::size_t{pass.columnStart} * 4;
     const std::size_t step = std::size_t{pass.columnStep} * 4;
     const std::uint8_t* prior = zeroRow.data();
+    auto convertRow = [&](const std::uint8_t* row, std::uint32_t r) {
+      // y stays below the height, so it fits in 32 bits.
+      const std::uint32_t y = pass.rowStart + r * pass.rowStep;
+      const std::uint32_t stored = rgba ? info.height - 1 - y : y;
+      convert(row, pass.width, image.row(stored) + columnOffset, step, context);
+    };
     for (std::uint32_t r = 0; r < pass.height; ++r) {
       std::uint8_t* row = position + 1;
       switch (*position) {
@@ -297,21 +262,29 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
           filters.sub(row, prior, length);
           break;
         case 2:
-          undoUp(row, prior, length);
+          filters.up(row, prior, length);
           break;
         case 3:
           filters.average(row, prior, length);
           break;
         case 4:
+          if (filters.paethPair && r + 1 < pass.height && position[pass.rowLength] == 4) {
+            // This row and the next both use Paeth: both are restored in one sweep.
+            std::uint8_t* next = row + pass.rowLength;
+            filters.paethPair(row, next, prior, length);
+            convertRow(row, r);
+            convertRow(next, r + 1);
+            prior = next;
+            position += 2 * pass.rowLength;
+            ++r;
+            continue;
+          }
           filters.paeth(row, prior, length);
           break;
         default:
           return PngError::badFilter;
       }
-      // y stays below the height, so it fits in 32 bits.
-      const std::uint32_t y = pass.rowStart + r * pass.rowStep;
-      const std::uint32_t stored = rgba ? info.height - 1 - y : y;
-      convert(row, pass.width, image.row(stored) + columnOffset, step, context);
+      convertRow(row, r);
       prior = row;
       position += pass.rowLength;
     }

@@ -17,7 +17,7 @@ Conversion convertSaveFile(const std::string& inputFileName) {
   }
   if (!preview) return {ConversionStatus::invalidSave, {}};
 
-  const FaceLoader faces(inputFileName, platform::nativePathStyle());
+  const FaceLoader faces(inputFileName, platform::nativePathStyle(), preview->faces);
   auto faceBitmap = [&](int slot) {
     return faces.loadFaceBitmap(preview->faces[static_cast<std::size_t>(slot - 1)]);
   };

@@ -106,7 +106,7 @@ ImageStatus Canvas::createCanvas(int width, int height, int depth) {
       checkedMul(static_cast<std::size_t>(width), static_cast<std::size_t>(bytesPerPixel));
   const auto size = checkedMul(pitch, static_cast<std::size_t>(height));
   if (!size) return ImageStatus::illegalCall;
-  std::vector<std::uint8_t> pixels;
+  PixelBytes pixels;  // every byte is set by clearCanvas below
   try {
     pixels.resize(*size);
   } catch (const std::bad_alloc&) {
@@ -125,13 +125,37 @@ ImageStatus Canvas::createCanvas(int width, int height, int depth) {
   return ImageStatus::success;
 }
 
+bool Canvas::adoptImage(PixelImage&& image, int width, int height) {
+  if (width <= 0 || height <= 0 || image.bytesPerPixel() != 4 ||
+      image.layout() == PixelLayout::bottomUpRgba ||
+      image.width() != static_cast<std::uint32_t>(width) ||
+      image.height() != static_cast<std::uint32_t>(height) ||
+      image.pitch() != static_cast<std::size_t>(width) * 4) {
+    return false;
+  }
+  pixels_ = std::move(image).releasePixels();
+  width_ = width;
+  height_ = height;
+  bytesPerPixel_ = 4;
+  pitch_ = static_cast<std::size_t>(width) * 4;
+  backgroundColour_ = 0xFF000000u;
+  palette_ = kDefaultPalette;
+  return true;
+}
+
 void Canvas::clearCanvas() {
   if (backgroundColour_ == 0) {
     std::fill(pixels_.begin(), pixels_.end(), std::uint8_t{0});
     return;
   }
-  for (std::size_t at = 0; at + 4 <= pixels_.size(); at += 4) {
-    storePixel32(pixels_.data() + at, backgroundColour_);
+  // One pixel, then the filled part copied onto the rest, doubling each time.
+  if (pixels_.size() < 4) return;
+  storePixel32(pixels_.data(), backgroundColour_);
+  const std::size_t whole = pixels_.size() & ~std::size_t{3};
+  for (std::size_t filled = 4; filled < whole;) {
+    const std::size_t step = std::min(filled, whole - filled);
+    std::memcpy(pixels_.data() + filled, pixels_.data(), step);
+    filled += step;
   }
 }
 

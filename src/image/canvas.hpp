@@ -50,6 +50,12 @@ class Canvas {
   ImageStatus copyCanvasRect(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
                              PixelImage& image) const;
 
+  // What createCanvas(width, height, 32) and then putImage(image, 0, 0) give, for a 4-byte
+  // top-down image of exactly width × height pixels without row padding, made by taking the
+  // image's pixels instead of copying them. False, with canvas and image unchanged, for any
+  // other image.
+  bool adoptImage(PixelImage&& image, int width, int height);
+
   // Copies the image with its top-left pixel at (x, y), clipped to the canvas. An image of
   // another depth than the canvas, or one not drawable (bottom-up RGBA), gives illegalCall.
   ImageStatus putImage(const PixelImage& image, std::int64_t x, std::int64_t y);
@@ -64,8 +70,8 @@ class Canvas {
   const std::uint8_t* row(int y) const {
     return pixels_.data() + static_cast<std::size_t>(y) * pitch_;
   }
-  std::vector<std::uint8_t>& pixels() { return pixels_; }
-  const std::vector<std::uint8_t>& pixels() const { return pixels_; }
+  PixelBytes& pixels() { return pixels_; }
+  const PixelBytes& pixels() const { return pixels_; }
   Palette& palette() { return palette_; }
   const Palette& palette() const { return palette_; }
 
@@ -77,7 +83,7 @@ class Canvas {
   int bytesPerPixel_ = 1;
   std::size_t pitch_ = 0;
   std::uint32_t backgroundColour_ = 0;
-  std::vector<std::uint8_t> pixels_;
+  PixelBytes pixels_;
   Palette palette_ = defaultPalette();
 };
 

@@ -39,11 +39,23 @@ bool isWindowsDeviceName(std::string_view name) {
 }
 
 // The entries of `folder` whose names equal `wanted` ignoring ASCII case, in byte order.
-std::vector<std::string> namesIgnoringCase(const std::string& folder, std::string_view wanted) {
+std::vector<std::string> namesIgnoringCase(const std::string& folder, std::string_view wanted,
+                                           FolderListings* listings) {
+  std::optional<std::vector<std::string>> listed;
+  const std::optional<std::vector<std::string>>* names = &listed;
+  if (listings) {
+    auto known = listings->byFolder.find(folder);
+    if (known == listings->byFolder.end()) {
+      known = listings->byFolder.emplace(folder, platform::listFolder(folder)).first;
+    }
+    names = &known->second;
+  } else {
+    listed = platform::listFolder(folder);
+  }
   std::vector<std::string> matches;
-  if (auto names = platform::listFolder(folder)) {
-    for (std::string& name : *names) {
-      if (equalsIgnoringAsciiCase(name, wanted)) matches.push_back(std::move(name));
+  if (*names) {
+    for (const std::string& name : **names) {
+      if (equalsIgnoringAsciiCase(name, wanted)) matches.push_back(name);
     }
   }
   std::sort(matches.begin(), matches.end());
@@ -64,12 +76,13 @@ std::string projectFolder(std::string_view inputFileName, PathStyle style) {
 }
 
 std::optional<std::string> findIgnoringCase(std::string_view inputFileName,
-                                            const std::string& fileName, PathStyle style) {
+                                            const std::string& fileName, PathStyle style,
+                                            FolderListings* listings) {
   const std::string project = projectFolder(inputFileName, style);
   for (const std::string& folder :
-       namesIgnoringCase(project.empty() ? "." : project, kFaceSetFolder)) {
+       namesIgnoringCase(project.empty() ? "." : project, kFaceSetFolder, listings)) {
     const std::string folderPath = project + folder + preferredSeparator(style);
-    for (const std::string& file : namesIgnoringCase(folderPath, fileName)) {
+    for (const std::string& file : namesIgnoringCase(folderPath, fileName, listings)) {
       if (platform::isReadableFile(folderPath + file)) return folderPath + file;
     }
   }
@@ -93,7 +106,7 @@ std::string faceSetFolder(std::string_view inputFileName, PathStyle style) {
 }
 
 std::optional<FaceSetFile> findFaceSet(std::string_view inputFileName, std::string_view name,
-                                       PathStyle style) {
+                                       PathStyle style, FolderListings* listings) {
   if (!isPlainFaceSetName(name, style)) return std::nullopt;
   const std::string base = faceSetFolder(inputFileName, style) + std::string(name);
   for (const Extension& extension : kExtensions) {
@@ -101,7 +114,7 @@ std::optional<FaceSetFile> findFaceSet(std::string_view inputFileName, std::stri
     if (platform::isReadableFile(path)) return FaceSetFile{extension.kind, path};
     if (style == PathStyle::posix) {
       const std::string fileName = std::string(name) + std::string(extension.text);
-      if (auto found = findIgnoringCase(inputFileName, fileName, style)) {
+      if (auto found = findIgnoringCase(inputFileName, fileName, style, listings)) {
         return FaceSetFile{extension.kind, *found};
       }
     }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/paths.hpp"
 
@@ -24,10 +26,16 @@ bool isPlainFaceSetName(std::string_view name, PathStyle style);
 // separator at the end ("FaceSet/" for a save in the current folder).
 std::string faceSetFolder(std::string_view inputFileName, PathStyle style);
 
+// The folder listings one conversion has read, so that looking up several face sets lists
+// the project and FaceSet folders once.
+struct FolderListings {
+  std::map<std::string, std::optional<std::vector<std::string>>> byFolder;
+};
+
 // Finds face set `name` as NAME.bmp, NAME.png or NAME.xyz, in that order. Where names are
 // case-sensitive, a file that matches only when ASCII case is ignored is found too, as it is
-// on Windows, where the games are made.
+// on Windows, where the games are made. `listings`, when given, keeps the folders listed.
 std::optional<FaceSetFile> findFaceSet(std::string_view inputFileName, std::string_view name,
-                                       PathStyle style);
+                                       PathStyle style, FolderListings* listings = nullptr);
 
 }  // namespace vantrix

@@ -1,5 +1,6 @@
 #include "image/pixel_image.hpp"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -23,6 +24,16 @@ std::optional<PixelImage> PixelImage::make(PixelLayout layout, int bytesPerPixel
   return image;
 }
 
+std::optional<PixelImage> PixelImage::makeForOverwrite(PixelLayout layout, int bytesPerPixel,
+                                                       std::uint32_t width, std::uint32_t height,
+                                                       std::size_t pitch) {
+  PixelImage image;
+  if (!image.reshapeFilling(layout, bytesPerPixel, width, height, pitch, false)) {
+    return std::nullopt;
+  }
+  return image;
+}
+
 void PixelImage::fill(std::uint32_t value) {
   const auto size = static_cast<std::size_t>(bytesPerPixel_);
   for (std::size_t at = 0; at + size <= pixels_.size(); at += size) {
@@ -36,14 +47,15 @@ void PixelImage::fill(std::uint32_t value) {
   }
 }
 
-bool PixelImage::reshape(PixelLayout layout, int bytesPerPixel, std::uint32_t width,
-                         std::uint32_t height, std::size_t pitch) {
+bool PixelImage::reshapeFilling(PixelLayout layout, int bytesPerPixel, std::uint32_t width,
+                                std::uint32_t height, std::size_t pitch, bool zeroNew) {
   if (width == 0 || height == 0) return false;
   if (bytesPerPixel != 1 && bytesPerPixel != 2 && bytesPerPixel != 4) return false;
   auto rowBytes = checkedMul(width, static_cast<std::size_t>(bytesPerPixel));
   if (!rowBytes || pitch < *rowBytes) return false;
   auto total = checkedMul(pitch, height);
   if (!total) return false;
+  const std::size_t kept = std::min(pixels_.size(), *total);
   try {
     pixels_.resize(*total);
   } catch (const std::bad_alloc&) {
@@ -51,6 +63,7 @@ bool PixelImage::reshape(PixelLayout layout, int bytesPerPixel, std::uint32_t wi
   } catch (const std::length_error&) {
     return false;
   }
+  if (zeroNew) std::fill(pixels_.begin() + static_cast<std::ptrdiff_t>(kept), pixels_.end(), 0);
   layout_ = layout;
   bytesPerPixel_ = bytesPerPixel;
   width_ = width;

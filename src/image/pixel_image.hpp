@@ -2,8 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace vantrix {
@@ -20,6 +23,30 @@ enum class PixelLayout : std::uint8_t {
   bottomUpRgba,
 };
 
+// An allocator whose containers leave new elements uninitialised unless given a value, so a
+// buffer about to be overwritten whole is not zero-filled first.
+template <class T>
+struct DefaultInitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = DefaultInitAllocator<U>;
+  };
+  DefaultInitAllocator() = default;
+  template <class U>
+  DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// Pixel storage of images and canvases: bytes left unset until written.
+using PixelBytes = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
+
 // A rectangular picture of 1, 2 or 4 bytes per pixel. One byte is a palette index; four are
 // the colour 0xAARRGGBB, stored in memory as the bytes blue, green, red, alpha.
 class PixelImage {
@@ -28,6 +55,11 @@ class PixelImage {
   // below width × bytesPerPixel, or the pixels would not fit in memory.
   static std::optional<PixelImage> make(PixelLayout layout, int bytesPerPixel, std::uint32_t width,
                                         std::uint32_t height, std::size_t pitch);
+  // As make, but the pixel bytes are left unset: for a maker that writes every byte, padding
+  // included, before anything reads them.
+  static std::optional<PixelImage> makeForOverwrite(PixelLayout layout, int bytesPerPixel,
+                                                    std::uint32_t width, std::uint32_t height,
+                                                    std::size_t pitch);
   // width × bytesPerPixel rounded up to a multiple of `alignment` (a power of two); nothing
   // when that overflows.
   static std::optional<std::size_t> pitchFor(std::uint32_t width, int bytesPerPixel,
@@ -50,20 +82,28 @@ class PixelImage {
   // 8 bits, low 16 bits (little-endian) or all 32 bits (as 0xAARRGGBB).
   void fill(std::uint32_t value);
 
+  // Hands the pixel bytes over, leaving the image without pixels.
+  PixelBytes releasePixels() && { return std::move(pixels_); }
+
   // Gives the image a new shape over the same kind of storage, growing it when needed;
   // the pixel bytes are then unspecified. False when the size cannot be had.
   bool reshape(PixelLayout layout, int bytesPerPixel, std::uint32_t width, std::uint32_t height,
-               std::size_t pitch);
+               std::size_t pitch) {
+    return reshapeFilling(layout, bytesPerPixel, width, height, pitch, true);
+  }
 
  private:
   PixelImage() = default;
+  // reshape; new bytes are zero when `zeroNew` is set (as reshape and make give them).
+  bool reshapeFilling(PixelLayout layout, int bytesPerPixel, std::uint32_t width,
+                      std::uint32_t height, std::size_t pitch, bool zeroNew);
 
   PixelLayout layout_ = PixelLayout::full;
   int bytesPerPixel_ = 1;
   std::uint32_t width_ = 0;
   std::uint32_t height_ = 0;
   std::size_t pitch_ = 0;
-  std::vector<std::uint8_t> pixels_;
+  PixelBytes pixels_;
 };
 
 // The 32-bit pixel helpers of 4-byte images: the value 0xAARRGGBB at p, little-endian.

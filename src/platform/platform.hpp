@@ -13,6 +13,12 @@
 
 namespace vantrix::platform {
 
+// Called once at the start of the program: sets up the process for one short conversion.
+// Where the C library's allocator returns large blocks to the system as soon as they are
+// freed (glibc above 128 KiB), it keeps them instead, so the next face set reuses memory
+// whose pages are already mapped rather than faulting in fresh ones.
+void prepareProcess();
+
 // The path rules of the system this build runs on.
 PathStyle nativePathStyle();
 

@@ -6,6 +6,9 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,6 +63,16 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace
+
+void prepareProcess() {
+#if defined(__GLIBC__)
+  // Blocks up to 64 MiB come from the heap, and the heap is not trimmed below 64 MiB of free
+  // space; a conversion's few blocks of a few hundred KiB then map their pages once.
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  mallopt(M_TOP_PAD, 1 << 20);
+#endif
+}
 
 PathStyle nativePathStyle() {
   return PathStyle::posix;

@@ -178,6 +178,8 @@ ReplaceStatus replaceFile(const std::string& path, std::string_view text) {
   return ReplaceStatus::written;
 }
 
+void prepareProcess() {}
+
 void printLine(std::string_view line) {
   // WriteFile passes the bytes as they are: CR LF is written once, never doubled.
   std::string out(line);

@@ -1,0 +1,96 @@
+#include "codecs/crc32.hpp"
+
+#include <zlib.h>
+
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#include <immintrin.h>
+#define VANTRIX_CRC_PCLMUL 1
+#endif
+
+namespace vantrix {
+namespace {
+
+// zlib's crc32 for any length, in pieces its 32-bit length can take.
+std::uint32_t crc32ByZlib(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
+  return static_cast<std::uint32_t>(crc32_z(crc, data, size));
+}
+
+#ifdef VANTRIX_CRC_PCLMUL
+#define VANTRIX_PCLMUL_TARGET __attribute__((target("pclmul,sse4.1")))
+
+VANTRIX_PCLMUL_TARGET inline __m128i load16(const std::uint8_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// x times the two halves of k, carry-less, added to the next 128 bits.
+VANTRIX_PCLMUL_TARGET inline __m128i fold(__m128i x, __m128i k, __m128i next) {
+  return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x11), next),
+                       _mm_clmulepi64_si128(x, k, 0x00));
+}
+
+// Folds 64 bytes a step in four 128-bit lanes, then one lane 16 bytes a step, and reduces the
+// remainder to 32 bits by Barrett's method: the constants are x^n mod P for the bit-reflected
+// CRC-32 polynomial P, as Intel's paper on CRC by PCLMULQDQ gives them. `size` is at least 64
+// and a multiple of 16; `crc` is the register value (not inverted at either end).
+VANTRIX_PCLMUL_TARGET std::uint32_t foldBlocks(std::uint32_t crc, const std::uint8_t* data,
+                                               std::size_t size) {
+  const __m128i k1k2 = _mm_set_epi64x(0x01c6e41596, 0x0154442bd4);
+  const __m128i k3k4 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);
+  const __m128i k5 = _mm_set_epi64x(0, 0x0163cd6124);
+  const __m128i poly = _mm_set_epi64x(0x01f7011641, 0x01db710641);
+  __m128i x1 = _mm_xor_si128(load16(data), _mm_cvtsi32_si128(static_cast<int>(crc)));
+  __m128i x2 = load16(data + 16);
+  __m128i x3 = load16(data + 32);
+  __m128i x4 = load16(data + 48);
+  data += 64;
+  size -= 64;
+  while (size >= 64) {
+    x1 = fold(x1, k1k2, load16(data));
+    x2 = fold(x2, k1k2, load16(data + 16));
+    x3 = fold(x3, k1k2, load16(data + 32));
+    x4 = fold(x4, k1k2, load16(data + 48));
+    data += 64;
+    size -= 64;
+  }
+  x1 = fold(x1, k3k4, x2);
+  x1 = fold(x1, k3k4, x3);
+  x1 = fold(x1, k3k4, x4);
+  while (size >= 16) {
+    x1 = fold(x1, k3k4, load16(data));
+    data += 16;
+    size -= 16;
+  }
+
+  // 128 bits to 64, then to 32.
+  const __m128i low32 = _mm_setr_epi32(~0, 0, ~0, 0);
+  x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), _mm_clmulepi64_si128(x1, k3k4, 0x10));
+  x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, low32), k5, 0x00),
+                     _mm_srli_si128(x1, 4));
+  __m128i x2b = _mm_clmulepi64_si128(_mm_and_si128(x1, low32), poly, 0x10);
+  x2b = _mm_clmulepi64_si128(_mm_and_si128(x2b, low32), poly, 0x00);
+  x1 = _mm_xor_si128(x1, x2b);
+  return static_cast<std::uint32_t>(_mm_extract_epi32(x1, 1));
+}
+
+bool hasCarryLessMultiply() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+}
+#endif
+
+}  // namespace
+
+std::uint32_t crc32Of(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
+#ifdef VANTRIX_CRC_PCLMUL
+  static const bool fast = hasCarryLessMultiply();
+  if (fast && size >= 64) {
+    const std::size_t blocks = size & ~std::size_t{15};
+    crc = ~foldBlocks(~crc, data, blocks);
+    data += blocks;
+    size -= blocks;
+  }
+#endif
+  return size == 0 ? crc : crc32ByZlib(crc, data, size);
+}
+
+}  // namespace vantrix

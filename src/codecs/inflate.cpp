@@ -1,0 +1,574 @@
+#include "codecs/inflate.hpp"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define VANTRIX_INFLATE_SSE2 1
+#endif
+
+namespace vantrix {
+namespace {
+
+// ---- Decode tables -----------------------------------------------------------------------
+// An entry is val << 16 | op << 8 | bits: `bits` is the length of the code it stands for, and
+// op says what it is. A code longer than the root bits takes two looks: the root entry links
+// to a second-level table indexed by the code's next bits.
+
+constexpr std::uint32_t kLiteral = 0x00;
+constexpr std::uint32_t kBase = 0x10;  // a length or distance base; low 4 bits: extra bits
+constexpr std::uint32_t kEndOfBlock = 0x20;
+constexpr std::uint32_t kInvalid = 0x40;
+constexpr std::uint32_t kLink = 0x80;  // val: where the second level starts; low bits: its bits
+
+constexpr std::uint32_t entry(std::uint32_t val, std::uint32_t op, std::uint32_t bits) {
+  return val << 16 | op << 8 | bits;
+}
+constexpr std::uint32_t opOf(std::uint32_t e) {
+  return (e >> 8) & 0xFF;
+}
+constexpr std::uint32_t bitsOf(std::uint32_t e) {
+  return e & 0xFF;
+}
+constexpr std::uint32_t valOf(std::uint32_t e) {
+  return e >> 16;
+}
+
+constexpr unsigned kLiteralRootBits = 10;
+constexpr unsigned kDistanceRootBits = 8;
+constexpr unsigned kPrecodeRootBits = 7;
+// Root table plus every second-level table a complete code of at most 288 symbols (30 for
+// distances) and 15 bits can need, with room to spare.
+constexpr std::size_t kLiteralTableSize = 2048;
+constexpr std::size_t kDistanceTableSize = 1024;
+constexpr std::size_t kPrecodeTableSize = 128;
+
+constexpr std::uint16_t kLengthBase[29] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                           15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                           67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                           2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::uint16_t kDistanceBase[30] = {
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                             6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+
+enum class CodeKind { precode, literals, distances };
+
+// What symbol `symbol` of a code decodes to.
+constexpr std::uint32_t symbolEntry(CodeKind kind, unsigned symbol, unsigned length) {
+  switch (kind) {
+    case CodeKind::precode:
+      return entry(symbol, kLiteral, length);
+    case CodeKind::literals:
+      if (symbol < 256) return entry(symbol, kLiteral, length);
+      if (symbol == 256) return entry(0, kEndOfBlock, length);
+      // 286 and 287 have codes in the fixed code but stand for nothing.
+      if (symbol >= 286) return entry(0, kInvalid, length);
+      return entry(kLengthBase[symbol - 257], kBase | kLengthExtra[symbol - 257], length);
+    case CodeKind::distances:
+      // 30 and 31 likewise.
+      if (symbol >= 30) return entry(0, kInvalid, length);
+      return entry(kDistanceBase[symbol], kBase | kDistanceExtra[symbol], length);
+  }
+  return entry(0, kInvalid, length);
+}
+
+constexpr std::uint32_t reverseBits(std::uint32_t code, unsigned length) {
+  std::uint32_t reversed = 0;
+  for (unsigned i = 0; i < length; ++i, code >>= 1)
+    reversed = reversed << 1 | (code & 1);
+  return reversed;
+}
+
+// Builds the decode table of a canonical code from its code lengths (0 to 15 each), under
+// zlib's rules: an over-subscribed code is refused; an incomplete one too, except a code of
+// no lengths at all or of a single 1-bit length for literals and distances, whose unused
+// codes decode as invalid. The precode must be complete (zlib refuses it incomplete, and one
+// of no lengths yields only zero lengths, which lack the end-of-block code).
+//
+constexpr bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind kind,
+                          unsigned rootBits, std::uint32_t* table, std::size_t tableSize) {
+  std::array<unsigned, 16> perLength{};
+  for (unsigned s = 0; s < count; ++s)
+    ++perLength[lengths[s]];
+  perLength[0] = 0;
+  unsigned longest = 15;
+  while (longest > 0 && perLength[longest] == 0)
+    --longest;
+  int left = 1;
+  for (unsigned length = 1; length <= 15; ++length) {
+    left = 2 * left - static_cast<int>(perLength[length]);
+    if (left < 0) return false;  // over-subscribed
+  }
+  const std::size_t rootSize = std::size_t{1} << rootBits;
+  if (left > 0) {
+    if (kind == CodeKind::precode || longest > 1) return false;  // incomplete
+    std::fill(table, table + rootSize, entry(0, kInvalid, 1));
+  }
+
+  // Symbols in canonical order (by length, then value) with their codes, which then rise
+  // in value: codes sharing their first root bits follow one another.
+  std::array<unsigned, 16> offset{};
+  for (unsigned length = 1; length < 15; ++length)
+    offset[length + 1] = offset[length] + perLength[length];
+  std::array<std::uint16_t, 288> sorted;
+  unsigned total = 0;
+  for (unsigned s = 0; s < count; ++s) {
+    if (lengths[s] != 0) {
+      sorted[offset[lengths[s]]++] = static_cast<std::uint16_t>(s);
+      ++total;
+    }
+  }
+  std::array<std::uint16_t, 288> codes;
+  std::array<std::uint8_t, 288> codeLengths;
+  std::uint32_t code = 0;
+  for (unsigned length = 1, n = 0; length <= 15; ++length, code <<= 1) {
+    for (unsigned k = 0; k < perLength[length]; ++k, ++n) {
+      codes[n] = static_cast<std::uint16_t>(reverseBits(code++, length));
+      codeLengths[n] = static_cast<std::uint8_t>(length);
+    }
+  }
+
+  // The longest code behind each root index sizes its second-level table.
+  std::array<std::uint8_t, 1024> subLongest;
+  if (longest > rootBits) {
+    std::fill(subLongest.begin(), subLongest.begin() + static_cast<std::ptrdiff_t>(rootSize), 0);
+    for (unsigned n = 0; n < total; ++n) {
+      if (codeLengths[n] > rootBits) {
+        std::uint8_t& longestHere = subLongest[codes[n] & (rootSize - 1)];
+        longestHere = std::max(longestHere, codeLengths[n]);
+      }
+    }
+  }
+
+  std::size_t next = rootSize;  // where the next second-level table goes
+  std::size_t openRoot = rootSize;
+  unsigned subBits = 0;
+  for (unsigned n = 0; n < total; ++n) {
+    const unsigned length = codeLengths[n];
+    const std::uint32_t value = symbolEntry(kind, sorted[n], length);
+    if (length <= rootBits) {
+      for (std::size_t i = codes[n]; i < rootSize; i += std::size_t{1} << length)
+        table[i] = value;
+      continue;
+    }
+    const std::size_t root = codes[n] & (rootSize - 1);
+    if (root != openRoot) {
+      subBits = subLongest[root] - rootBits;
+      if (next + (std::size_t{1} << subBits) > tableSize) return false;
+      table[root] = entry(static_cast<std::uint32_t>(next), kLink | subBits, rootBits);
+      openRoot = root;
+      next += std::size_t{1} << subBits;
+    }
+    std::uint32_t* sub = table + valOf(table[root]);
+    for (std::size_t i = codes[n] >> rootBits; i < (std::size_t{1} << subBits);
+         i += std::size_t{1} << (length - rootBits)) {
+      sub[i] = value;
+    }
+  }
+  return true;
+}
+
+// ---- Bits --------------------------------------------------------------------------------
+
+class BitReader {
+ public:
+  explicit BitReader(ByteView in)
+      : start_(in.data()), next_(in.data()), end_(in.data() + in.size()) {}
+
+  // At least 56 bits in the buffer afterwards (at most 63). Past the input's end it adds zero bytes
+  // and counts them, so a stream that needs them is found incomplete.
+  void refill() {
+    if (canRefillFast()) {
+      refillFast();
+      return;
+    }
+    while (count_ < 56) {
+      if (next_ < end_)
+        bits_ |= std::uint64_t{*next_++} << count_;
+      else
+        ++phantom_;
+      count_ += 8;
+    }
+  }
+  // Eight bytes of input are left to load at once.
+  bool canRefillFast() const { return end_ - next_ >= 8; }
+  void refillFast() {
+    std::uint64_t word;
+    std::memcpy(&word, next_, 8);
+    if constexpr (std::endian::native == std::endian::big) word = byteSwap(word);
+    bits_ |= word << count_;
+    next_ += (63 - count_) >> 3;
+    count_ |= 56;
+  }
+  std::uint32_t peek(unsigned n) const {
+    return static_cast<std::uint32_t>(bits_ & ((std::uint64_t{1} << n) - 1));
+  }
+  std::uint64_t window() const { return bits_; }
+  void drop(unsigned n) {
+    bits_ >>= n;
+    count_ -= n;
+  }
+  std::uint32_t take(unsigned n) {
+    const std::uint32_t value = peek(n);
+    drop(n);
+    return value;
+  }
+  // Skips to the next byte boundary and returns the offset of that byte in the input, or
+  // nothing when the bits read so far run past the input's end. The buffer is emptied.
+  bool alignToByte(std::size_t& offset) {
+    drop(count_ % 8);
+    const std::size_t readBytes = static_cast<std::size_t>(next_ - start_) + phantom_;
+    const std::size_t buffered = count_ / 8;
+    if (buffered > readBytes) return false;
+    offset = readBytes - buffered;
+    if (offset > static_cast<std::size_t>(end_ - start_)) return false;
+    next_ = start_ + offset;
+    bits_ = 0;
+    count_ = 0;
+    phantom_ = 0;
+    return true;
+  }
+  // True while the bits taken lie within the input.
+  bool withinInput() const { return phantom_ * 8 <= count_; }
+  // Gives up early on a stream that has read well past the input's end.
+  bool farPastEnd() const { return phantom_ > 16; }
+  const std::uint8_t* start() const { return start_; }
+  std::size_t size() const { return static_cast<std::size_t>(end_ - start_); }
+
+ private:
+  static std::uint64_t byteSwap(std::uint64_t v) {
+    std::uint64_t r = 0;
+    for (int i = 0; i < 8; ++i, v >>= 8)
+      r = r << 8 | (v & 0xFF);
+    return r;
+  }
+
+  const std::uint8_t* start_;
+  const std::uint8_t* next_;
+  const std::uint8_t* end_;
+  std::uint64_t bits_ = 0;
+  unsigned count_ = 0;
+  std::size_t phantom_ = 0;
+};
+
+// ---- Blocks ------------------------------------------------------------------------------
+
+struct Tables {
+  std::array<std::uint32_t, kLiteralTableSize> literals;
+  std::array<std::uint32_t, kDistanceTableSize> distances;
+};
+
+constexpr Tables makeFixedTables() {
+  Tables tables{};
+  std::array<std::uint8_t, 288 + 32> lengths{};
+  std::fill(lengths.begin(), lengths.begin() + 144, 8);
+  std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
+  std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
+  std::fill(lengths.begin() + 280, lengths.begin() + 288, 8);
+  std::fill(lengths.begin() + 288, lengths.end(), 5);
+  buildTable(lengths.data(), 288, CodeKind::literals, kLiteralRootBits, tables.literals.data(),
+             kLiteralTableSize);
+  buildTable(lengths.data() + 288, 32, CodeKind::distances, kDistanceRootBits,
+             tables.distances.data(), kDistanceTableSize);
+  return tables;
+}
+
+// The fixed code's tables, made while compiling.
+constexpr Tables kFixedTables = makeFixedTables();
+
+inline std::uint32_t lookUp(const std::uint32_t* table, unsigned rootBits, std::uint64_t window) {
+  std::uint32_t e = table[window & ((1u << rootBits) - 1)];
+  if (opOf(e) & kLink) {
+    const unsigned subBits = opOf(e) & 0x7F;
+    e = table[valOf(e) + ((window >> rootBits) & ((1u << subBits) - 1))];
+  }
+  return e;
+}
+
+bool readDynamicTables(BitReader& in, Tables& tables) {
+  in.refill();
+  const unsigned literalCount = in.take(5) + 257;
+  const unsigned distanceCount = in.take(5) + 1;
+  const unsigned precodeCount = in.take(4) + 4;
+  if (literalCount > 286 || distanceCount > 30) return false;
+  static constexpr std::uint8_t kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                              11, 4,  12, 3, 13, 2, 14, 1, 15};
+  std::array<std::uint8_t, 19> precodeLengths{};
+  for (unsigned i = 0; i < precodeCount; ++i) {
+    in.refill();
+    precodeLengths[kOrder[i]] = static_cast<std::uint8_t>(in.take(3));
+  }
+  std::array<std::uint32_t, kPrecodeTableSize> precode;
+  if (!buildTable(precodeLengths.data(), 19, CodeKind::precode, kPrecodeRootBits, precode.data(),
+                  kPrecodeTableSize)) {
+    return false;
+  }
+  std::array<std::uint8_t, 286 + 30> lengths{};
+  const unsigned total = literalCount + distanceCount;
+  for (unsigned have = 0; have < total;) {
+    in.refill();
+    if (in.farPastEnd()) return false;
+    const std::uint32_t e = precode[in.peek(kPrecodeRootBits)];
+    in.drop(bitsOf(e));
+    const unsigned symbol = valOf(e);
+    if (symbol < 16) {
+      lengths[have++] = static_cast<std::uint8_t>(symbol);
+      continue;
+    }
+    std::uint8_t repeated = 0;
+    unsigned times = 0;
+    if (symbol == 16) {
+      if (have == 0) return false;
+      repeated = lengths[have - 1];
+      times = 3 + in.take(2);
+    } else if (symbol == 17) {
+      times = 3 + in.take(3);
+    } else {
+      times = 11 + in.take(7);
+    }
+    if (have + times > total) return false;
+    std::fill_n(lengths.begin() + have, times, repeated);
+    have += times;
+  }
+  if (!in.withinInput()) return false;
+  if (lengths[256] == 0) return false;  // no end-of-block code
+  return buildTable(lengths.data(), literalCount, CodeKind::literals, kLiteralRootBits,
+                    tables.literals.data(), kLiteralTableSize) &&
+         buildTable(lengths.data() + literalCount, distanceCount, CodeKind::distances,
+                    kDistanceRootBits, tables.distances.data(), kDistanceTableSize);
+}
+
+// Copies a match of `length` bytes from `distance` back; the caller has checked both.
+// `room` is how far the output may be written, which may be past the match's end.
+inline void copyMatch(std::uint8_t* out, std::size_t distance, std::size_t length,
+                      std::size_t room) {
+  const std::uint8_t* from = out - distance;
+  if (distance >= 8 && room >= length + 8) {
+    // Eight bytes at a time; each read lies before what the same step writes.
+    std::uint8_t* const stop = out + length;
+    do {
+      std::memcpy(out, from, 8);
+      out += 8;
+      from += 8;
+    } while (out < stop);
+    return;
+  }
+  if (distance == 1) {
+    std::memset(out, out[-1], length);
+    return;
+  }
+  // Short periods (the pixel sizes of images) repeat byte by byte.
+  for (std::size_t k = 0; k < length; ++k)
+    out[k] = from[k];
+}
+
+// While this much output is left, a step (three literals, or a match of at most 258 bytes
+// copied eight bytes at a time) needs no check of the output's end.
+constexpr std::size_t kFastRoom = 258 + 8;
+
+// Inflates one Huffman-coded block. False on a damaged block; `overran` tells a block that
+// would write past the end.
+bool inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outStart,
+                  std::uint8_t*& output, std::uint8_t* outEnd, bool& overran) {
+  // Local copies: the bytes stored through `out` cannot alias them, so they stay in registers.
+  BitReader in = reader;
+  std::uint8_t* out = output;
+  auto finish = [&](bool ok) {
+    reader = in;
+    output = out;
+    return ok;
+  };
+  const std::uint32_t* literals = tables.literals.data();
+  const std::uint32_t* distances = tables.distances.data();
+  constexpr unsigned literalBits = kLiteralRootBits;
+  constexpr unsigned distanceBits = kDistanceRootBits;
+  for (;;) {
+    // The fast loop: input for a whole refill and room for any step.
+    while (in.canRefillFast() && static_cast<std::size_t>(outEnd - out) >= kFastRoom) {
+      in.refillFast();
+      std::uint32_t e = lookUp(literals, literalBits, in.window());
+      if (opOf(e) == kLiteral) {
+        // Three literals fit in the 56 bits of a refill.
+        in.drop(bitsOf(e));
+        *out++ = static_cast<std::uint8_t>(valOf(e));
+        e = lookUp(literals, literalBits, in.window());
+        if (opOf(e) != kLiteral) continue;
+        in.drop(bitsOf(e));
+        *out++ = static_cast<std::uint8_t>(valOf(e));
+        e = lookUp(literals, literalBits, in.window());
+        if (opOf(e) != kLiteral) continue;
+        in.drop(bitsOf(e));
+        *out++ = static_cast<std::uint8_t>(valOf(e));
+        continue;
+      }
+      in.drop(bitsOf(e));
+      const std::uint32_t op = opOf(e);
+      if (op & kBase) {
+        const std::size_t length = valOf(e) + in.take(op & 0xF);
+        const std::uint32_t d = lookUp(distances, distanceBits, in.window());
+        in.drop(bitsOf(d));
+        if (!(opOf(d) & kBase)) return finish(false);  // an invalid distance code
+        const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
+        if (distance > static_cast<std::size_t>(out - outStart))
+          return finish(false);  // too far back
+        copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
+        out += length;
+        continue;
+      }
+      if (op == kEndOfBlock) return finish(true);
+      return finish(false);  // an invalid literal/length code
+    }
+
+    // Near either end: one step at a time, every bound checked.
+    in.refill();
+    const std::uint32_t e = lookUp(literals, literalBits, in.window());
+    in.drop(bitsOf(e));
+    const std::uint32_t op = opOf(e);
+    if (op == kLiteral) {
+      if (out == outEnd) {
+        overran = true;
+        return finish(false);
+      }
+      *out++ = static_cast<std::uint8_t>(valOf(e));
+      if (in.farPastEnd()) return finish(false);
+      continue;
+    }
+    if (op & kBase) {
+      const std::size_t length = valOf(e) + in.take(op & 0xF);
+      const std::uint32_t d = lookUp(distances, distanceBits, in.window());
+      in.drop(bitsOf(d));
+      if (!(opOf(d) & kBase)) return finish(false);  // an invalid distance code
+      const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
+      if (distance > static_cast<std::size_t>(out - outStart))
+        return finish(false);  // too far back
+      if (length > static_cast<std::size_t>(outEnd - out)) {
+        overran = true;
+        return finish(false);
+      }
+      copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
+      out += length;
+      if (in.farPastEnd()) return finish(false);
+      continue;
+    }
+    if (op == kEndOfBlock) return finish(in.withinInput());
+    return finish(false);  // an invalid literal/length code
+  }
+}
+
+// ---- Adler-32 ---------------------------------------------------------------------------
+
+#ifdef VANTRIX_INFLATE_SSE2
+// Sixteen bytes a step: their sum for s1, and for s2 sixteen times the sum before them plus
+// the bytes weighted 16 down to 1. Runs of 5,552 bytes keep every lane from overflowing
+// before the sums are reduced modulo 65,521, as zlib's own loop does.
+std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
+  constexpr std::uint32_t kModulus = 65521;
+  constexpr std::size_t kRun = 5552;
+  std::uint64_t s1 = 1;
+  std::uint64_t s2 = 0;
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i firstWeights = _mm_setr_epi16(16, 15, 14, 13, 12, 11, 10, 9);
+  const __m128i lastWeights = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
+  while (n >= 16) {
+    const std::size_t run = std::min(n, kRun) & ~std::size_t{15};
+    __m128i sum = zero;     // s1's growth in this run
+    __m128i before = zero;  // the sums before each step, added up
+    __m128i weighted = zero;
+    for (std::size_t i = 0; i < run; i += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      before = _mm_add_epi32(before, sum);
+      sum = _mm_add_epi32(sum, _mm_sad_epu8(bytes, zero));
+      weighted =
+          _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpacklo_epi8(bytes, zero), firstWeights));
+      weighted =
+          _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpackhi_epi8(bytes, zero), lastWeights));
+    }
+    auto total = [](__m128i v) {
+      alignas(16) std::uint32_t lanes[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(lanes), v);
+      return std::uint64_t{lanes[0]} + lanes[1] + lanes[2] + lanes[3];
+    };
+    s2 += run * s1 + 16 * total(before) + total(weighted);
+    s1 += total(sum);
+    s1 %= kModulus;
+    s2 %= kModulus;
+    p += run;
+    n -= run;
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    s1 += p[i];
+    s2 += s1;
+  }
+  s1 %= kModulus;
+  s2 %= kModulus;
+  return static_cast<std::uint32_t>(s2 << 16 | s1);
+}
+#else
+std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
+  return static_cast<std::uint32_t>(adler32_z(1, p, n));
+}
+#endif
+
+InflateResult inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t expected) {
+  if (stream.size() < 2) return InflateResult::failed;
+  const unsigned method = stream[0];
+  const unsigned flags = stream[1];
+  if ((method << 8 | flags) % 31 != 0 || (method & 0xF) != 8 || (method >> 4) > 7 ||
+      (flags & 0x20) != 0) {
+    return InflateResult::failed;  // bad header, or a preset dictionary
+  }
+  BitReader in(stream.subspan(2));
+  std::uint8_t* out = outStart;
+  std::uint8_t* const outEnd = outStart + expected;
+  Tables tables;
+  bool last = false;
+  while (!last) {
+    in.refill();
+    last = in.take(1) == 1;
+    const unsigned type = in.take(2);
+    if (type == 0) {
+      std::size_t offset = 0;
+      if (!in.alignToByte(offset) || in.size() - offset < 4) return InflateResult::failed;
+      const std::uint8_t* p = in.start() + offset;
+      const std::size_t length = readLe16(p);
+      if (length != (~readLe16(p + 2) & 0xFFFFu)) return InflateResult::failed;
+      if (length > static_cast<std::size_t>(outEnd - out)) return InflateResult::wrongSize;
+      if (in.size() - offset - 4 < length) return InflateResult::failed;
+      std::memcpy(out, p + 4, length);
+      out += length;
+      // The next block starts at the byte after the stored ones.
+      in = BitReader(ByteView(in.start(), in.size()).subspan(offset + 4 + length));
+      continue;
+    }
+    if (type == 3) return InflateResult::failed;
+    if (type == 2 && !readDynamicTables(in, tables)) return InflateResult::failed;
+    bool overran = false;
+    const bool inflated = type == 1 ? inflateBlock(in, kFixedTables, outStart, out, outEnd, overran)
+                                    : inflateBlock(in, tables, outStart, out, outEnd, overran);
+    if (!inflated) {
+      return overran ? InflateResult::wrongSize : InflateResult::failed;
+    }
+  }
+  std::size_t offset = 0;
+  if (!in.alignToByte(offset) || in.size() - offset < 4) return InflateResult::failed;
+  const std::uint32_t stored = readBe32(in.start() + offset);
+  const std::size_t produced = static_cast<std::size_t>(out - outStart);
+  if (adler32Of(outStart, produced) != stored) return InflateResult::failed;
+  return produced == expected ? InflateResult::ok : InflateResult::wrongSize;
+}
+
+}  // namespace
+
+InflateResult inflateZlib(ByteView stream, std::uint8_t* out, std::size_t expected) {
+  return inflateStream(stream, out, expected);
+}
+
+}  // namespace vantrix

@@ -1,0 +1,31 @@
+#pragma once
+
+// A one-call zlib inflater into a buffer of known size, for the PNG decoder's image data.
+// It takes and refuses exactly the streams that zlib's uncompress takes and refuses, and is
+// faster: the whole stream and the whole output are in memory, so the bit reader loads eight
+// bytes at a time and matches copy eight bytes at a time.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "common/bytes.hpp"
+
+namespace vantrix {
+
+enum class InflateResult {
+  ok,         // a whole, valid stream that inflates to exactly the expected size
+  wrongSize,  // a valid stream that inflates to fewer bytes, or one that runs past the end
+  failed,     // a damaged or incomplete stream: bad header, preset dictionary, invalid code,
+              // distance too far back, input that ends too soon, wrong Adler-32
+};
+
+// Inflates the zlib stream (header, deflate data, Adler-32) at the start of `stream` into
+// out[0, expected). Bytes after the stream's end are ignored, as uncompress ignores them.
+// zlib's rules hold throughout: a window of up to 32 KiB announced in the header, no preset
+// dictionary, no length or distance codes beyond the 286 and 30 of the format, code lengths
+// that make complete codes (a code of a single 1-bit length, or a distance code of none, is
+// allowed, and its unused codes are errors when met). On any result but ok the bytes of `out`
+// are unspecified. Never throws and allocates nothing.
+InflateResult inflateZlib(ByteView stream, std::uint8_t* out, std::size_t expected);
+
+}  // namespace vantrix
