@@ -146,5 +146,21 @@ TEST(FaceSetLookup, KeptListingsFindWhatFreshOnesFind) {
   }
 }
 
+#ifdef _WIN32
+// Windows opens a device for a device name in any folder: the face set lookup must refuse
+// such names before it touches the disk, and a device the platform is given reads as empty.
+TEST(FaceSetLookup, DevicesAreNeitherLookedUpNorReadOnWindows) {
+  TempFolder game;
+  for (const char* name : {"CON", "NUL", "aux", "PRN", "COM1", "LPT2", "COM\xB9", "CONIN$"}) {
+    EXPECT_FALSE(findFaceSet(game / "Save01.lsd", name, platform::nativePathStyle())) << name;
+  }
+  for (const char* device : {"NUL", "nul.png", "NUL.bmp"}) {
+    const auto bytes = platform::readFile(device);
+    ASSERT_TRUE(bytes) << device;
+    EXPECT_TRUE(bytes->empty()) << device;
+  }
+}
+#endif
+
 }  // namespace
 }  // namespace vantrix

@@ -161,6 +161,34 @@ std::vector<std::pair<std::string, Bytes>> base64Seeds() {
   };
 }
 
+// Streams of every block type: stored, fixed and dynamic codes, long matches. The mode byte's
+// low bit asks for the size zlib inflates them to.
+std::vector<std::pair<std::string, Bytes>> inflateSeeds() {
+  Bytes text;
+  for (int i = 0; i < 3000; ++i)
+    text.push_back(static_cast<std::uint8_t>("vantrix face sets "[i % 18] + (i / 700)));
+  const Bytes zeros(70000, 0);
+  auto seed = [](const Bytes& bytes, int level, bool exact) {
+    Bytes input = {1, 0, 0};
+    if (exact) {
+      input = {static_cast<std::uint8_t>((bytes.size() >> 16) << 1),
+               static_cast<std::uint8_t>(bytes.size()),
+               static_cast<std::uint8_t>(bytes.size() >> 8)};
+    }
+    const Bytes stream = zlibStream(bytes, level);
+    input.insert(input.end(), stream.begin(), stream.end());
+    return input;
+  };
+  return {
+      {"stored", seed(Bytes(text.begin(), text.begin() + 300), 0, false)},
+      {"fixed", seed(Bytes(text.begin(), text.begin() + 40), 9, false)},
+      {"dynamic", seed(text, 9, true)},
+      {"fast", seed(text, 1, false)},
+      {"zeros", seed(zeros, 9, true)},
+      {"empty", seed({}, 6, false)},
+  };
+}
+
 // count, then kind:1 length:2 bytes for each face set, then the save.
 Bytes conversionInput(const std::vector<std::pair<int, Bytes>>& faceSets, const std::string& save) {
   Bytes input = {static_cast<std::uint8_t>(faceSets.size())};
@@ -225,5 +253,6 @@ int main(int argc, char** argv) {
   failures += writeAll(folder, "xyz", xyzSeeds());
   failures += writeAll(folder, "base64", base64Seeds());
   failures += writeAll(folder, "conversion", conversionSeeds());
+  failures += writeAll(folder, "inflate", inflateSeeds());
   return failures == 0 ? 0 : 1;
 }

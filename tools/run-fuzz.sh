@@ -38,7 +38,7 @@ run_target() {
   mkdir -p "$build/corpus/$name"
   {
     echo "== replay of $seeds"
-    "$fuzzer" "${options[@]}" "$seeds"/* 2>&1 | tail -n 2
+    "$fuzzer" "${options[@]}" "$seeds"/*
     echo "== fuzzing $name for $seconds s"
     "$fuzzer" "${options[@]}" -max_total_time="$seconds" -print_final_stats=1 \
       -artifact_prefix="$build/artifacts/$name-" "$build/corpus/$name" "$seeds"

@@ -93,6 +93,15 @@ for input in 'C:\vantrix-game\Save01.lsd' 'C:/vantrix-game/Save01.lsd' 'c:\VANTR
     fail "$input: the document differs from the Linux one"
 done
 check "faces with bitmaps" 3 "$(grep -c '<bitmap>' "$work/game/windows.xml")"
+
+# A save whose face sets are named like devices (NUL, CON, COM1, COM with a superscript 1):
+# the conversion ends, and no face gets a picture.
+printf '\x0bLcfSaveData\x64\x1a\x0c\x01\x01\x15\x03NUL\x17\x03CON\x19\x04COM1\x1b\x04COM\xb9\x00' \
+  >"$work/game/Devices.lsd"
+run "$work/game" Devices.lsd
+check "device face sets: exit code" 0 "$code"
+check "device face sets: faces" 4 "$(grep -c '<filename>' "$work/game/Devices.xml")"
+check "device face sets: no bitmaps" 0 "$(grep -c '<bitmap>' "$work/game/Devices.xml" || true)"
 check "no temporary files" "" "$(ls -A "$work/game" "$drive_c/vantrix-game" | grep '\.tmp$' || true)"
 
 echo "Windows unit tests:"

@@ -59,30 +59,41 @@ HostileGame pngHugeHeader() {
 }
 
 HostileGame pngDensestWithinLimit() {
-  // 16-bit RGBA, the format of the most scanline bytes a pixel: 2,048 × 8,532 pixels hold
-  // 133 MiB of scanlines and 67 MiB of output, just under the decode limit.
+  // 16-bit RGBA, the format of the most scanline bytes a pixel: 2,048 × 2,047 pixels hold
+  // 32 MiB of scanlines and 16 MiB of output, just within the face set limit of 48 MiB.
   const std::uint32_t width = 2048;
-  const std::uint32_t height = 8532;
+  const std::uint32_t height = 2047;
   const Bytes stream = zlibOfZeros(std::size_t{height} * (width * 8 + 1));
   return faceSetGame("Dense.png", pngFile({ihdr(width, height, 16, 6), idat(stream), iend()}));
 }
 
+HostileGame pngOverLimit() {
+  // One row more than the densest picture, refused before it is inflated.
+  const Bytes stream = zlibOfZeros(std::size_t{2048} * (2048 * 8 + 1));
+  return faceSetGame("Over.png", pngFile({ihdr(2048, 2048, 16, 6), idat(stream), iend()}));
+}
+
 HostileGame pngEndlessStream() {
-  // The header asks for 4,096 × 4,096 grey pixels; the stream would give 16 GB.
-  return faceSetGame("Bomb.png", pngFile({ihdr(4096, 4096, 8, 0),
+  // The header asks for 2,048 × 2,048 grey pixels; the stream would give 16 GB.
+  return faceSetGame("Bomb.png", pngFile({ihdr(2048, 2048, 8, 0),
                                           idat(endlessZeros(kLargestInput - 100)), iend()}));
 }
 
 // XYZ face sets.
 
 HostileGame xyzLargestWithinLimit() {
-  // Rows of 65,535 pixels padded to 65,536 bytes: 3,199 of them fit the decode limit.
-  const std::size_t pixels = std::size_t{0xFFFF} * 3199;
-  return faceSetGame("Wide.xyz", xyzFile(0xFFFF, 3199, zlibOfZeros(768 + pixels + (1 << 20))));
+  // Rows of 65,535 pixels padded to 65,536 bytes: 768 of them fill the face set limit.
+  const std::size_t pixels = std::size_t{0xFFFF} * 768;
+  return faceSetGame("Wide.xyz", xyzFile(0xFFFF, 768, zlibOfZeros(768 + pixels + (1 << 20))));
 }
 
 HostileGame xyzEndlessStream() {
-  return faceSetGame("Bomb.xyz", xyzFile(0xFFFF, 3199, endlessZeros(kLargestInput - 8)));
+  return faceSetGame("Bomb.xyz", xyzFile(0xFFFF, 768, endlessZeros(kLargestInput - 8)));
+}
+
+HostileGame xyzDecoderLimit() {
+  // Within what the XYZ decoder takes (3,199 rows of 64 KiB), beyond a face set's limit.
+  return faceSetGame("Huge.xyz", xyzFile(0xFFFF, 3199, endlessZeros(kLargestInput - 8)));
 }
 
 // BMP face sets.
@@ -126,9 +137,11 @@ const std::vector<HostileRecipe>& hostileRecipes() {
       {"many-sub-chunks", manySubChunks, 0},
       {"png-huge-header", pngHugeHeader, 0},
       {"png-densest-within-limit", pngDensestWithinLimit, 4},
+      {"png-over-face-set-limit", pngOverLimit, 0},
       {"png-endless-stream", pngEndlessStream, 0},
       {"xyz-largest-within-limit", xyzLargestWithinLimit, 4},
       {"xyz-endless-stream", xyzEndlessStream, 0},
+      {"xyz-over-face-set-limit", xyzDecoderLimit, 0},
       {"bmp-tallest-rows", bmpTallestRows, 4},
       {"bmp-run-length-bomb", bmpRunLengthBomb, 4},
       {"raw-canvas-dump", rawCanvasDump, 4},
