@@ -168,7 +168,7 @@ constexpr bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind 
       next += std::size_t{1} << subBits;
     }
     std::uint32_t* sub = table + valOf(table[root]);
-    for (std::size_t i = codes[n] >> rootBits; i < (std::size_t{1} << subBits);
+    for (std::size_t i = std::size_t{codes[n]} >> rootBits; i < (std::size_t{1} << subBits);
          i += std::size_t{1} << (length - rootBits)) {
       sub[i] = value;
     }
