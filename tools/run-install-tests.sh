@@ -16,13 +16,7 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTRIX_TESTS=
 cmake --build build/release
 cmake --install build/release --prefix "$prefix" >/dev/null
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then pass; else fail "$1: expected '$2', got '$3'"; fi
-}
+source tools/checks.sh
 
 # lib, lib64 or lib/<multiarch>, as GNUInstallDirs chooses.
 libdir=$(cd "$prefix" && find lib* -name libvantrix.a -printf '%h\n' -quit)

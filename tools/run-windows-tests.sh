@@ -29,13 +29,7 @@ cp -r examples/game "$drive_c/vantrix-game"
 cp -r examples/game "$work/game"
 printf 'not a save' > "$work/game/Notes.txt"
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then pass; else fail "$1: expected '$2', got '$3'"; fi
-}
+source tools/checks.sh
 # run DIR ARGS...: the program's standard output goes to $work/out, its exit code to $code.
 run() {
   local dir=$1

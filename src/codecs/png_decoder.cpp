@@ -144,34 +144,28 @@ void convertRgbAlpha(const std::uint8_t* data, std::uint32_t count, std::uint8_t
   }
 }
 
+// Grey samples and palette indices of 1 to 8 bits share one unpacking loop.
+ConvertRow indexedConverter(std::uint8_t bitDepth) {
+  switch (bitDepth) {
+    case 1:
+      return convertIndexed<1>;
+    case 2:
+      return convertIndexed<2>;
+    case 4:
+      return convertIndexed<4>;
+    default:
+      return convertIndexed<8>;
+  }
+}
+
 template <bool Rgba>
 ConvertRow converterFor(const PngInfo& info) {
   const bool wide = info.bitDepth == 16;
   switch (info.colourType) {
     case 0:
-      switch (info.bitDepth) {
-        case 1:
-          return convertIndexed<1>;
-        case 2:
-          return convertIndexed<2>;
-        case 4:
-          return convertIndexed<4>;
-        case 8:
-          return convertIndexed<8>;
-        default:
-          return convertGrey16;
-      }
+      return wide ? convertGrey16 : indexedConverter(info.bitDepth);
     case 3:
-      switch (info.bitDepth) {
-        case 1:
-          return convertIndexed<1>;
-        case 2:
-          return convertIndexed<2>;
-        case 4:
-          return convertIndexed<4>;
-        default:
-          return convertIndexed<8>;
-      }
+      return indexedConverter(info.bitDepth);
     case 2:
       if (wide) return convertRgb<2, Rgba>;
       return info.transparency ? convertRgb<1, Rgba> : convertRgb8<Rgba>;
