@@ -96,6 +96,23 @@ HostileGame xyzDecoderLimit() {
   return faceSetGame("Huge.xyz", xyzFile(0xFFFF, 3199, endlessZeros(kLargestInput - 8)));
 }
 
+HostileGame fourLargestFaceSets() {
+  // Four different face sets, each as large as a face set may be, in shapes whose blocks of
+  // memory differ, so that no decode fits exactly into what the one before it freed.
+  HostileGame game = pngDensestWithinLimit();
+  game.faceSets.push_back(xyzLargestWithinLimit().faceSets.front());
+  // 8-bit grey: rows of 4,097 scanline bytes and 16,384 output bytes.
+  game.faceSets.push_back(
+      {"Grey.png",
+       pngFile({ihdr(4096, 2457, 8, 0), idat(zlibOfZeros(std::size_t{2457} * 4097)), iend()})});
+  game.faceSets.push_back(
+      {"Tall.xyz", xyzFile(16000, 3145, zlibOfZeros(768 + std::size_t{16000} * 3145))});
+  game.save = saveFile({chunk(100, {sub(12, number(1)), sub(21, "Dense"), sub(22, number(0)),
+                                    sub(23, "Wide"), sub(24, number(5)), sub(25, "Grey"),
+                                    sub(26, number(10)), sub(27, "Tall"), sub(28, number(15))})});
+  return game;
+}
+
 // BMP face sets.
 
 HostileGame bmpTallestRows() {
@@ -142,6 +159,7 @@ const std::vector<HostileRecipe>& hostileRecipes() {
       {"xyz-largest-within-limit", xyzLargestWithinLimit, 4},
       {"xyz-endless-stream", xyzEndlessStream, 0},
       {"xyz-over-face-set-limit", xyzDecoderLimit, 0},
+      {"four-largest-face-sets", fourLargestFaceSets, 4},
       {"bmp-tallest-rows", bmpTallestRows, 4},
       {"bmp-run-length-bomb", bmpRunLengthBomb, 4},
       {"raw-canvas-dump", rawCanvasDump, 4},
