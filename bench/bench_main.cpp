@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "decoders.hpp"
-#include "driver/conversion.hpp"
 #include "platform/platform.hpp"
+#include "vantrix/vantrix.hpp"
 
 namespace {
 
@@ -220,7 +220,7 @@ std::string takeOption(int& argc, char** argv, std::string_view name, std::strin
 
 int main(int argc, char** argv) {
   const fs::path data = takeOption(argc, argv, "data", "");
-  const fs::path pngsuite = takeOption(argc, argv, "pngsuite", VANTRIX_TESTDATA "/pngsuite");
+  const fs::path pngsuite = takeOption(argc, argv, "pngsuite", VANTRIX_TEST_DATA "/pngsuite");
   const fs::path examples = takeOption(argc, argv, "examples", VANTRIX_SOURCE_DIR "/examples");
   benchmark::Initialize(&argc, argv);
   if (data.empty() || argc > 1) {

@@ -1,9 +1,9 @@
 // The BMP reader onto the face loader's 8-bit canvas, then the face's cell cut out and
 // written as a BMP, as a face conversion does.
 
+#include "codecs/bmp_reader.hpp"
+#include "codecs/bmp_writer.hpp"
 #include "fuzz_target.hpp"
-#include "image/bmp_reader.hpp"
-#include "image/bmp_writer.hpp"
 #include "image/canvas.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "common/paths.hpp"
-#include "driver/conversion.hpp"
 #include "fuzz_target.hpp"
 #include "platform/platform.hpp"
 #include "save/save_reader.hpp"
 #include "support/xml_check.hpp"
+#include "vantrix/vantrix.hpp"
 
 #ifdef VANTRIX_HAVE_EXPAT
 #include <expat.h>
@@ -158,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::string> faceSetNames = namesIn(ground.faceSets);
 
   const Conversion conversion = convertSaveFile(files.back().string());
-  const bool isSave = readSavePreview(save).has_value();
+  const bool isSave = readSave(save).has_value();
   FUZZ_CHECK(conversion.status ==
              (isSave ? ConversionStatus::converted : ConversionStatus::invalidSave));
   if (isSave) {

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vantrix;
-  const auto preview = readSavePreview(ByteView(data, size));
+  const auto preview = readSave(ByteView(data, size));
   if (!preview) return 0;
 
   // Every face gets a bitmap line, as when each face set is found.

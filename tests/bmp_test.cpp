@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "image/bmp_reader.hpp"
-#include "image/bmp_writer.hpp"
+#include "codecs/bmp_reader.hpp"
+#include "codecs/bmp_writer.hpp"
 #include "platform/platform.hpp"
 #include "support/bmp_builder.hpp"
 

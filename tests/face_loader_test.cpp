@@ -1,4 +1,4 @@
-#include "image/face_loader.hpp"
+#include "faces/face_loader.hpp"
 
 #include <gtest/gtest.h>
 
@@ -173,7 +173,7 @@ TEST(FaceLoader, XyzFaceSetKeepsItsColoursThroughTheSixBitStep) {
   table[1] = 0x00648000 | 0xFF;  // red 255, green 128, blue 100 (red in the low byte)
   table[2] = 0x00000080;
   std::filesystem::create_directories(game.path() / "FaceSet");
-  ASSERT_EQ(saveXyzImage(game / "FaceSet/Spirit.xyz", *image, table, false, false), 0);
+  ASSERT_EQ(saveXyzImage(game / "FaceSet/Spirit.xyz", *image, table, false, false), XyzError::none);
 
   FaceLoader loader(game / "Save01.lsd", platform::nativePathStyle());
   const std::string text = loader.loadFaceBitmap({"Spirit", 10});

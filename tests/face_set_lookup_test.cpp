@@ -1,4 +1,4 @@
-#include "image/face_set_lookup.hpp"
+#include "faces/face_set_lookup.hpp"
 
 #include <gtest/gtest.h>
 

@@ -21,7 +21,7 @@ ByteView view(const std::string& s) {
 }
 
 SavePreview read(const std::string& file) {
-  auto preview = readSavePreview(view(file));
+  auto preview = readSave(view(file));
   EXPECT_TRUE(preview) << "the header should be valid";
   return preview.value_or(SavePreview{});
 }
@@ -86,7 +86,7 @@ TEST(SaveReader, HeaderMustBeExactlyLcfSaveData) {
       {"PK\x03\x04", false},
   };
   for (const auto& [file, valid] : cases) {
-    EXPECT_EQ(readSavePreview(view(file)).has_value(), valid) << file;
+    EXPECT_EQ(readSave(view(file)).has_value(), valid) << file;
   }
 }
 

@@ -231,7 +231,8 @@ TEST(XyzWriter, RefusesImagesItCannotStore) {
     EXPECT_FALSE(encodeXyzImage(*image, table, false, false, &error));
     EXPECT_EQ(error, XyzError::badImage);
     EXPECT_EQ(
-        saveXyzImage(::testing::TempDir() + "/vantrix_never.xyz", *image, table, false, false), -1);
+        saveXyzImage(::testing::TempDir() + "/vantrix_never.xyz", *image, table, false, false),
+        XyzError::badImage);
   }
 }
 
@@ -277,7 +278,7 @@ TEST(XyzFiles, SaveAndLoadThroughThePlatform) {
   image->fill(9);
   const PaletteTable table = tableOfComponents(63);
   const std::string path = folder + "/face.xyz";
-  EXPECT_EQ(saveXyzImage(path, *image, table, true, false), 0);
+  EXPECT_EQ(saveXyzImage(path, *image, table, true, false), XyzError::none);
   PaletteTable read{};
   XyzError error{};
   const auto back = loadXyzImage(path, read, true, false, &error);
@@ -294,7 +295,8 @@ TEST(XyzFiles, SaveAndLoadThroughThePlatform) {
   EXPECT_EQ(error, XyzError::fileNotFound);
   EXPECT_FALSE(loadXyzImageTrueColour(folder + "/missing.xyz", false, &error));
   EXPECT_EQ(error, XyzError::fileNotFound);
-  EXPECT_EQ(saveXyzImage(folder + "/no/such/folder.xyz", *image, table, true, false), -1);
+  EXPECT_EQ(saveXyzImage(folder + "/no/such/folder.xyz", *image, table, true, false),
+            XyzError::writeFailed);
   std::filesystem::remove_all(folder);
 }
 

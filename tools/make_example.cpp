@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "codecs/bmp_writer.hpp"
 #include "codecs/xyz.hpp"
-#include "image/bmp_writer.hpp"
 #include "image/canvas.hpp"
 #include "image/pixel_image.hpp"
 #include "recipe.hpp"

@@ -17,7 +17,9 @@ needs() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ zlib1g-dev)
-TEST_PACKAGES=(libgtest-dev libexpat1-dev libpng-dev libspng-dev pkg-config)
+# The tests: GoogleTest, expat (documents are well-formed XML) and libpng (PngSuite decoded
+# by libpng and by vantrix, compared pixel by pixel).
+TEST_PACKAGES=(libgtest-dev libexpat1-dev libpng-dev)
 # The benchmarks (tools/run-bench.sh): the decoders compared with vantrix's, the benchmark
 # library, and the tools that time the executable.
 BENCH_PACKAGES=(libbenchmark-dev libpng-dev libspng-dev libstb-dev liblodepng-dev pkg-config

@@ -6,10 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/needs.sh
-needs "${BUILD_PACKAGES[@]}" time
+needs "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" time
 
 build=build/bounds
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTRIX_TESTS=OFF >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTRIX_TESTS=ON >/dev/null
 cmake --build "$build" --target vantrix make_hostile_games >/dev/null
 games=$(mktemp -d)
 trap 'rm -rf "$games"' EXIT

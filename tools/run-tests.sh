@@ -5,6 +5,7 @@ cd "$(dirname "$0")/.."
 source tools/needs.sh
 needs "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
+bash tools/check-layers.sh
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTRIX_WERROR=ON >/dev/null
 cmake --build build/test
 ctest --test-dir build/test --output-on-failure -j2

@@ -15,17 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "vantrix/codecs.hpp"
 #include "vantrix/save_preview.hpp"
 
 namespace vantrix {
-
-// Bytes held by the caller for the length of a call.
-using ByteView = std::span<const std::uint8_t>;
 
 enum class ConversionStatus {
   converted,        // `document` holds the preview document
   cannotOpenInput,  // missing, a folder or no access (the program's exit code 1)
   invalidSave,      // no save file: its header is not "LcfSaveData" (exit code 2)
+  outOfMemory,      // the conversion could not have the memory it needs (exit code 5)
 };
 
 struct Conversion {
@@ -44,20 +43,5 @@ Conversion convertSaveFile(const std::string& inputFileName);
 // The preview values of a whole save file held in memory; nothing when its header is not
 // "LcfSaveData". Damaged or missing parts keep their start values, as in the document.
 std::optional<SavePreview> readSavePreview(ByteView bytes);
-
-// A decoded picture: `width` × `height` pixels, rows top first, four bytes a pixel in the
-// order red, green, blue, alpha; `rgba` holds width × height × 4 bytes.
-struct RgbaImage {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::vector<std::uint8_t> rgba;
-};
-
-// Decodes a whole PNG file held in memory, as vantrix reads PNG face sets: every colour type,
-// bit depth and interlacing; 16-bit samples keep their high byte, a "tRNS" colour key gives
-// alpha 0, and no gamma or colour-space correction is applied. Nothing when the file is
-// refused (damaged, or decoding beyond 256 MiB of pixels); `why`, when given, then says why
-// in English.
-std::optional<RgbaImage> decodePng(ByteView bytes, std::string* why = nullptr);
 
 }  // namespace vantrix

@@ -24,11 +24,10 @@ constexpr std::array<std::uint8_t, 256> kReverse = makeReverseTable();
 
 std::string encodeBase64(ByteView bytes) {
   std::string text;
+  // The library offers this function as it is, so it keeps its promise of no exceptions.
   try {
     text.resize((bytes.size() + 2) / 3 * 4);
-  } catch (const std::bad_alloc&) {
-    return {};
-  } catch (const std::length_error&) {
+  } catch (const std::exception&) {
     return {};
   }
   // Whole groups of three bytes, then the last one or two bytes with their padding.
@@ -57,26 +56,20 @@ std::string encodeBase64(ByteView bytes) {
 
 std::string decodeBase64(const std::string& text) {
   std::string bytes;
-  try {
-    bytes.reserve((text.size() + 3) / 4 * 3);
-    for (std::size_t i = 0; i < text.size(); i += 4) {
-      // Characters past the end of the text count as zero values.
-      std::uint32_t group = 0;
-      for (std::size_t k = 0; k < 4; ++k) {
-        const std::uint8_t value =
-            i + k < text.size() ? kReverse[static_cast<unsigned char>(text[i + k])] : 0;
-        group = (group << 6) | value;
-      }
-      for (int shift = 16; shift >= 0; shift -= 8) {
-        const auto byte = static_cast<char>((group >> shift) & 0xFF);
-        if (byte == 0) return bytes;
-        bytes.push_back(byte);
-      }
+  bytes.reserve((text.size() + 3) / 4 * 3);
+  for (std::size_t i = 0; i < text.size(); i += 4) {
+    // Characters past the end of the text count as zero values.
+    std::uint32_t group = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+      const std::uint8_t value =
+          i + k < text.size() ? kReverse[static_cast<unsigned char>(text[i + k])] : 0;
+      group = (group << 6) | value;
     }
-  } catch (const std::bad_alloc&) {
-    return {};
-  } catch (const std::length_error&) {
-    return {};
+    for (int shift = 16; shift >= 0; shift -= 8) {
+      const auto byte = static_cast<char>((group >> shift) & 0xFF);
+      if (byte == 0) return bytes;
+      bytes.push_back(byte);
+    }
   }
   return bytes;
 }
@@ -84,35 +77,59 @@ std::string decodeBase64(const std::string& text) {
 std::string wrapLines(const std::string& text, std::uint32_t width) {
   if (width == 0) return text;
   std::string lines;
-  try {
-    lines.reserve(text.size() + (text.size() / width + 1) * 2);
-    for (std::size_t start = 0; start < text.size(); start += width) {
-      lines.append(text, start, width);
-      lines.append("\r\n");
-    }
-  } catch (const std::bad_alloc&) {
-    return {};
-  } catch (const std::length_error&) {
-    return {};
+  lines.reserve(text.size() + (text.size() / width + 1) * 2);
+  for (std::size_t start = 0; start < text.size(); start += width) {
+    lines.append(text, start, width);
+    lines.append("\r\n");
   }
   return lines;
 }
 
 std::string removeLineBreaks(const std::string& text) {
   std::string joined;
-  try {
-    joined.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-        ++i;
-        continue;
-      }
-      joined.push_back(text[i]);
+  joined.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      ++i;
+      continue;
     }
-  } catch (const std::bad_alloc&) {
-    return {};
+    joined.push_back(text[i]);
   }
   return joined;
+}
+
+std::optional<Bytes> decodeBase64Strict(std::string_view text) {
+  Bytes bytes;
+  bytes.reserve(text.size() / 4 * 3);
+  std::uint32_t group = 0;
+  int count = 0;    // characters of the current group
+  int padding = 0;  // "=" seen; only more padding and line breaks may follow
+  for (const char c : text) {
+    if (c == '\r' || c == '\n') continue;
+    if (c == '=') {
+      if (count < 2 || ++padding + count > 4) return std::nullopt;
+      continue;
+    }
+    const std::uint8_t value = kReverse[static_cast<unsigned char>(c)];
+    if (padding > 0 || (value == 0 && c != 'A')) return std::nullopt;
+    group = (group << 6) | value;
+    if (++count == 4) {
+      bytes.push_back(static_cast<std::uint8_t>(group >> 16));
+      bytes.push_back(static_cast<std::uint8_t>(group >> 8));
+      bytes.push_back(static_cast<std::uint8_t>(group));
+      group = 0;
+      count = 0;
+    }
+  }
+  if (padding > 0) {
+    if (count + padding != 4) return std::nullopt;
+    group <<= 6 * padding;
+    bytes.push_back(static_cast<std::uint8_t>(group >> 16));
+    if (count == 3) bytes.push_back(static_cast<std::uint8_t>(group >> 8));
+  } else if (count != 0) {
+    return std::nullopt;
+  }
+  return bytes;
 }
 
 }  // namespace vantrix

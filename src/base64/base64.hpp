@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "common/bytes.hpp"
 
@@ -21,6 +23,10 @@ std::string decodeBase64(const std::string& text);
 // Cuts the text into lines of `width` characters (the last one may be shorter), each ended
 // by CR LF. Width 0 gives the text unchanged.
 std::string wrapLines(const std::string& text, std::uint32_t width);
+
+// The bytes of Base64 text, strictly: CR and LF are skipped; any other character outside the
+// alphabet, a length that is no multiple of 4 or misplaced padding gives nothing.
+std::optional<Bytes> decodeBase64Strict(std::string_view text);
 
 // Takes out every CR LF pair, scanning from the left; a lone CR or LF stays.
 std::string removeLineBreaks(const std::string& text);

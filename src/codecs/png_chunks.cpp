@@ -267,13 +267,7 @@ std::optional<std::vector<PngPass>> pngPasses(const PngInfo& info) {
 bool readPngChunks(PngInfo& info, const DecodeLimits& limits) {
   info.complete = false;
   info.error = PngError::none;
-  try {
-    info.complete = readChunksAndInflate(info, limits);
-  } catch (const std::bad_alloc&) {
-    info.error = PngError::outOfMemory;
-  } catch (const std::length_error&) {
-    info.error = PngError::outOfMemory;
-  }
+  info.complete = readChunksAndInflate(info, limits);
   if (!info.complete) {
     info.scanlines.reset();
     info.scanlineSize = 0;

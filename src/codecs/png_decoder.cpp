@@ -323,14 +323,7 @@ std::optional<PixelImage> decode(ByteView bytes, PngTarget target, PngError& why
 std::optional<PixelImage> decodePngBuffer(ByteView bytes, PngTarget target, PngError* why,
                                           const DecodeLimits& limits) {
   PngError error = PngError::none;
-  std::optional<PixelImage> image;
-  try {
-    image = decode(bytes, target, error, limits);
-  } catch (const std::bad_alloc&) {
-    error = PngError::outOfMemory;
-  } catch (const std::length_error&) {
-    error = PngError::outOfMemory;
-  }
+  std::optional<PixelImage> image = decode(bytes, target, error, limits);
   if (why) *why = error;
   if (error != PngError::none) return std::nullopt;
   return image;

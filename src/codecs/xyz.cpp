@@ -277,35 +277,27 @@ std::optional<Bytes> encodeXyzImage(const PixelImage& image, const PaletteTable&
     return std::nullopt;
   }
   Bytes file;
-  try {
-    Bytes work(workSize, 0);
-    const int shift = sixBitInput ? 2 : 0;
-    for (std::size_t i = 0; i < table.size(); ++i) {
-      const auto hi = static_cast<std::uint8_t>(((table[i] >> 16) & 0xFF) << shift);
-      const auto mid = static_cast<std::uint8_t>(((table[i] >> 8) & 0xFF) << shift);
-      const auto lo = static_cast<std::uint8_t>((table[i] & 0xFF) << shift);
-      work[3 * i] = rgbOrder ? hi : lo;
-      work[3 * i + 1] = mid;
-      work[3 * i + 2] = rgbOrder ? lo : hi;
-    }
-    for (std::uint32_t y = 0; y < height; ++y) {
-      std::memcpy(work.data() + kPaletteBytes + std::size_t{y} * width, image.row(y), width);
-    }
-    uLongf compressedSize = compressBound(static_cast<uLong>(workSize));
-    file.resize(kHeaderSize + compressedSize);
-    if (compress(file.data() + kHeaderSize, &compressedSize, work.data(),
-                 static_cast<uLong>(workSize)) != Z_OK) {
-      report(error, XyzError::writeFailed);
-      return std::nullopt;
-    }
-    file.resize(kHeaderSize + compressedSize);
-  } catch (const std::bad_alloc&) {
-    report(error, XyzError::outOfMemory);
-    return std::nullopt;
-  } catch (const std::length_error&) {
-    report(error, XyzError::outOfMemory);
+  Bytes work(workSize, 0);
+  const int shift = sixBitInput ? 2 : 0;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const auto hi = static_cast<std::uint8_t>(((table[i] >> 16) & 0xFF) << shift);
+    const auto mid = static_cast<std::uint8_t>(((table[i] >> 8) & 0xFF) << shift);
+    const auto lo = static_cast<std::uint8_t>((table[i] & 0xFF) << shift);
+    work[3 * i] = rgbOrder ? hi : lo;
+    work[3 * i + 1] = mid;
+    work[3 * i + 2] = rgbOrder ? lo : hi;
+  }
+  for (std::uint32_t y = 0; y < height; ++y) {
+    std::memcpy(work.data() + kPaletteBytes + std::size_t{y} * width, image.row(y), width);
+  }
+  uLongf compressedSize = compressBound(static_cast<uLong>(workSize));
+  file.resize(kHeaderSize + compressedSize);
+  if (compress(file.data() + kHeaderSize, &compressedSize, work.data(),
+               static_cast<uLong>(workSize)) != Z_OK) {
+    report(error, XyzError::writeFailed);
     return std::nullopt;
   }
+  file.resize(kHeaderSize + compressedSize);
   std::copy(kMagic, kMagic + 4, file.begin());
   const std::uint32_t packed = (height << 16) | width;
   for (std::size_t i = 0; i < 4; ++i)
@@ -314,11 +306,12 @@ std::optional<Bytes> encodeXyzImage(const PixelImage& image, const PaletteTable&
   return file;
 }
 
-int saveXyzImage(const std::string& path, const PixelImage& image, const PaletteTable& table,
-                 bool sixBitInput, bool rgbOrder) {
-  const auto file = encodeXyzImage(image, table, sixBitInput, rgbOrder);
-  if (!file) return -1;
-  return platform::writeFile(path, *file) ? 0 : -1;
+XyzError saveXyzImage(const std::string& path, const PixelImage& image, const PaletteTable& table,
+                      bool sixBitInput, bool rgbOrder) {
+  XyzError error = XyzError::none;
+  const auto file = encodeXyzImage(image, table, sixBitInput, rgbOrder, &error);
+  if (!file) return error;
+  return platform::writeFile(path, *file) ? XyzError::none : XyzError::writeFailed;
 }
 
 }  // namespace vantrix

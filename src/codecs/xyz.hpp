@@ -60,8 +60,8 @@ std::optional<PixelImage> loadXyzImageTrueColour(const std::string& path, bool t
 // rgbOrder as when reading. The stream carries 1 MiB of zero bytes after the pixels.
 std::optional<Bytes> encodeXyzImage(const PixelImage& image, const PaletteTable& table,
                                     bool sixBitInput, bool rgbOrder, XyzError* error = nullptr);
-// Writes encodeXyzImage's bytes to `path`: 0, or -1 on any failure.
-int saveXyzImage(const std::string& path, const PixelImage& image, const PaletteTable& table,
-                 bool sixBitInput, bool rgbOrder);
+// Writes encodeXyzImage's bytes to `path`: none, or why it failed.
+XyzError saveXyzImage(const std::string& path, const PixelImage& image, const PaletteTable& table,
+                      bool sixBitInput, bool rgbOrder);
 
 }  // namespace vantrix

@@ -1,8 +1,8 @@
 #include "driver/run.hpp"
 
-#include "driver/conversion.hpp"
 #include "driver/file_names.hpp"
 #include "platform/platform.hpp"
+#include "vantrix/vantrix.hpp"
 
 namespace vantrix {
 namespace {
@@ -39,6 +39,9 @@ int run(const std::vector<std::string>& arguments) {
     case ConversionStatus::invalidSave:
       platform::printLine("Invalid file!");
       return exitInvalidSave;
+    case ConversionStatus::outOfMemory:
+      platform::printLine("Out of memory!");
+      return exitOutOfMemory;
     case ConversionStatus::converted:
       break;
   }

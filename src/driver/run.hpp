@@ -12,6 +12,7 @@ enum ExitCode : int {
   exitInvalidSave = 2,
   exitCannotOpenOutput = 3,
   exitCannotWriteOutput = 4,
+  exitOutOfMemory = 5,
 };
 
 // One whole run of the program: `arguments` are those after the program name. Prints what

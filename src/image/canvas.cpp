@@ -107,13 +107,7 @@ ImageStatus Canvas::createCanvas(int width, int height, int depth) {
   const auto size = checkedMul(pitch, static_cast<std::size_t>(height));
   if (!size) return ImageStatus::illegalCall;
   PixelBytes pixels;  // every byte is set by clearCanvas below
-  try {
-    pixels.resize(*size);
-  } catch (const std::bad_alloc&) {
-    return ImageStatus::illegalCall;
-  } catch (const std::length_error&) {
-    return ImageStatus::illegalCall;
-  }
+  pixels.resize(*size);
   pixels_.swap(pixels);
   width_ = width;
   height_ = height;

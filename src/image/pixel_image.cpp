@@ -56,13 +56,7 @@ bool PixelImage::reshapeFilling(PixelLayout layout, int bytesPerPixel, std::uint
   auto total = checkedMul(pitch, height);
   if (!total) return false;
   const std::size_t kept = std::min(pixels_.size(), *total);
-  try {
-    pixels_.resize(*total);
-  } catch (const std::bad_alloc&) {
-    return false;
-  } catch (const std::length_error&) {
-    return false;
-  }
+  pixels_.resize(*total);
   if (zeroNew) std::fill(pixels_.begin() + static_cast<std::ptrdiff_t>(kept), pixels_.end(), 0);
   layout_ = layout;
   bytesPerPixel_ = bytesPerPixel;

@@ -136,7 +136,7 @@ void walkSave(SaveCursor& cursor, SavePreview& preview) {
   }
 }
 
-std::optional<SavePreview> readSavePreview(ByteView bytes) {
+std::optional<SavePreview> readSave(ByteView bytes) {
   SaveCursor cursor(bytes);
   if (!readSaveHeader(cursor)) return std::nullopt;
   SavePreview preview;

@@ -42,7 +42,8 @@ bool readSaveHeader(SaveCursor& cursor);
 // the value it had.
 void walkSave(SaveCursor& cursor, SavePreview& preview);
 
-// The header test and the walk over a whole file; nothing when the header is wrong.
-std::optional<SavePreview> readSavePreview(ByteView bytes);
+// The header test and the walk over a whole file; nothing when the header is wrong. (The
+// library offers it as readSavePreview.)
+std::optional<SavePreview> readSave(ByteView bytes);
 
 }  // namespace vantrix

@@ -1,0 +1,45 @@
+#include <new>
+
+#include "document/preview_document.hpp"
+#include "faces/face_loader.hpp"
+#include "platform/platform.hpp"
+#include "save/save_reader.hpp"
+#include "vantrix/vantrix.hpp"
+
+namespace vantrix {
+
+Conversion convertSaveFile(const std::string& inputFileName) {
+  try {
+    std::optional<SavePreview> preview;
+    {
+      // The file's bytes go before the faces are drawn and the document is written.
+      const std::optional<Bytes> bytes = platform::readFile(inputFileName);
+      if (!bytes) return {ConversionStatus::cannotOpenInput, {}};
+      preview = readSave(*bytes);
+    }
+    if (!preview) return {ConversionStatus::invalidSave, {}};
+
+    const FaceLoader faces(inputFileName, platform::nativePathStyle(), preview->faces);
+    auto faceBitmap = [&](int slot) {
+      return faces.loadFaceBitmap(preview->faces[static_cast<std::size_t>(slot - 1)]);
+    };
+    return {ConversionStatus::converted,
+            writePreviewDocument(*preview, inputFileName, faceBitmap, platform::timeSeparator())};
+  } catch (const std::bad_alloc&) {
+    return {ConversionStatus::outOfMemory, {}};
+  } catch (const std::length_error&) {
+    return {ConversionStatus::outOfMemory, {}};
+  }
+}
+
+std::optional<SavePreview> readSavePreview(ByteView bytes) {
+  try {
+    return readSave(bytes);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  } catch (const std::length_error&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace vantrix

@@ -1,0 +1,122 @@
+#include "faces/face_loader.hpp"
+
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+
+#include "base64/base64.hpp"
+#include "codecs/bmp_reader.hpp"
+#include "codecs/bmp_writer.hpp"
+#include "codecs/png_decoder.hpp"
+#include "codecs/xyz.hpp"
+#include "faces/face_set_lookup.hpp"
+#include "image/canvas.hpp"
+#include "platform/platform.hpp"
+
+namespace vantrix {
+namespace {
+
+// A face set holds 16 faces of 48 × 48 pixels in 4 rows of 4.
+constexpr int kFaceSetSize = 192;
+constexpr int kFaceSize = 48;
+constexpr int kFacesPerRow = 4;
+
+// Face sets are 192 × 192 pixels. Pictures that take more than 48 MiB to decode are refused
+// before they are inflated, so that a save naming four hostile face sets still converts in
+// well under 2 seconds and 256 MiB.
+constexpr DecodeLimits kFaceSetLimits{.maxDecodedBytes = std::size_t{48} << 20};
+
+// Draws the face set onto a new canvas: BMP and XYZ pictures on an 8-bit canvas with their
+// own colours, PNG pictures on a 32-bit one. Nothing when there is nothing to cut a face from.
+std::optional<Canvas> drawFaceSet(const FaceSetFile& file) {
+  Canvas canvas;
+  if (file.kind == FaceSetKind::png) {
+    const std::optional<Bytes> bytes = platform::readFile(file.path);
+    if (!bytes) return std::nullopt;
+    std::optional<PixelImage> image =
+        decodePngBuffer(*bytes, PngTarget::compactImage, nullptr, kFaceSetLimits);
+    if (!image) return std::nullopt;
+    // A face set of exactly the canvas's size becomes the canvas; others are drawn on one.
+    if (canvas.adoptImage(std::move(*image), kFaceSetSize, kFaceSetSize)) return canvas;
+    if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 32) != ImageStatus::success) {
+      return std::nullopt;
+    }
+    canvas.putImage(*image, 0, 0);
+    return canvas;
+  }
+  if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 8) != ImageStatus::success) {
+    return std::nullopt;
+  }
+  switch (file.kind) {
+    case FaceSetKind::bmp:
+      // A BMP that cannot be drawn still gives a face: whatever the canvas then holds.
+      loadBmpToCanvas(canvas, file.path);
+      return canvas;
+    case FaceSetKind::png:
+      return std::nullopt;  // drawn above
+    case FaceSetKind::xyz: {
+      const std::optional<Bytes> bytes = platform::readFile(file.path);
+      if (!bytes) return std::nullopt;
+      PaletteTable table{};
+      std::optional<PixelImage> image = decodeXyzImage(*bytes, table, /*sixBit=*/true,
+                                                       /*rgbOrder=*/false, nullptr, kFaceSetLimits);
+      if (!image) return std::nullopt;
+      for (int i = 0; i < 256; ++i) {
+        canvas.setPaletteColour(i, table[static_cast<std::size_t>(i)]);
+      }
+      canvas.putImage(*image, 0, 0);
+      return canvas;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+const std::optional<Canvas>& FaceLoader::faceSetCanvas(const std::string& name) const {
+  auto known = drawn_.find(name);
+  if (known != drawn_.end()) return known->second;
+  std::optional<Canvas> canvas;
+  if (const std::optional<FaceSetFile> file =
+          findFaceSet(inputFileName_, name, style_, &listings_)) {
+    canvas = drawFaceSet(*file);
+  }
+  return drawn_.emplace(name, std::move(canvas)).first->second;
+}
+
+std::string FaceLoader::loadFaceBitmap(const FaceSlot& face) const {
+  std::string bitmap;
+  try {
+    bitmap = cutFace(face);
+  } catch (const std::bad_alloc&) {
+    // A face that cannot be had in memory is a face without a picture, like any other.
+    drawn_.erase(face.name);
+  } catch (const std::length_error&) {
+    drawn_.erase(face.name);
+  }
+  // The last announced face of its face set: the canvas is not needed again.
+  auto left = facesLeft_.find(face.name);
+  if (left != facesLeft_.end() && --left->second == 0) {
+    facesLeft_.erase(left);
+    drawn_.erase(face.name);
+  }
+  return bitmap;
+}
+
+std::string FaceLoader::cutFace(const FaceSlot& face) const {
+  const std::optional<Canvas>& canvas = faceSetCanvas(face.name);
+  if (!canvas) return {};
+
+  // The face's cell; any index outside 0 to 15 lies outside the canvas, and the face then
+  // keeps the mask colour. 64-bit products keep a huge index from wrapping into the canvas.
+  const std::int64_t x = static_cast<std::int64_t>(face.index % kFacesPerRow) * kFaceSize;
+  const std::int64_t y = static_cast<std::int64_t>(face.index / kFacesPerRow) * kFaceSize;
+  std::optional<PixelImage> cell = canvas->createImage(kFaceSize, kFaceSize, 0, std::nullopt);
+  if (!cell) return {};
+  canvas->copyCanvasRect(x, y, x + kFaceSize - 1, y + kFaceSize - 1, *cell);
+
+  const std::optional<Bytes> bmp = encodeBmp(*cell, canvas->palette());
+  return bmp ? encodeBase64(*bmp) : std::string();
+}
+
+}  // namespace vantrix

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "common/paths.hpp"
+#include "faces/face_set_lookup.hpp"
+#include "image/canvas.hpp"
+#include "save/save_preview.hpp"
+
+namespace vantrix {
+
+// Makes the pictures of a save's faces: each face is cut from its face set in the FaceSet
+// folder beside the save and returned as the Base64 text of a 48 × 48 BMP file.
+//
+// One loader serves one conversion. Party members often share a face set, so each face set
+// is looked up and drawn once and kept for the loader's other faces, and each folder is
+// listed once; the picture of every face is the same as if its face set were found and
+// drawn anew for it. Given the faces it will be asked for, the loader lets a face set go
+// after its last face, so no more than one is held at a time when they come in order.
+class FaceLoader {
+ public:
+  FaceLoader(std::string inputFileName, PathStyle style, std::span<const FaceSlot> faces = {})
+      : inputFileName_(std::move(inputFileName)), style_(style) {
+    for (const FaceSlot& face : faces)
+      ++facesLeft_[face.name];
+  }
+
+  // The Base64 BMP of one face, or empty text when its face set is missing or unreadable.
+  std::string loadFaceBitmap(const FaceSlot& face) const;
+
+ private:
+  std::string cutFace(const FaceSlot& face) const;
+  // The face set `name` drawn on its canvas, or nothing when there is none to cut from.
+  const std::optional<Canvas>& faceSetCanvas(const std::string& name) const;
+
+  std::string inputFileName_;
+  PathStyle style_;
+  mutable std::map<std::string, std::optional<Canvas>> drawn_;
+  mutable std::map<std::string, int> facesLeft_;  // of the faces announced, per face set
+  mutable FolderListings listings_;
+};
+
+}  // namespace vantrix
