@@ -27,6 +27,9 @@ enum class ConversionStatus {
   outOfMemory,      // the conversion could not have the memory it needs (exit code 5)
 };
 
+// The status in a few English words, for logs and messages.
+std::string_view toString(ConversionStatus status);
+
 struct Conversion {
   ConversionStatus status = ConversionStatus::converted;
   // The preview document's bytes, exactly what the program writes to its output file:

@@ -32,6 +32,20 @@ Conversion convertSaveFile(const std::string& inputFileName) {
   }
 }
 
+std::string_view toString(ConversionStatus status) {
+  switch (status) {
+    case ConversionStatus::converted:
+      return "converted";
+    case ConversionStatus::cannotOpenInput:
+      return "the save file cannot be opened";
+    case ConversionStatus::invalidSave:
+      return "not a save file";
+    case ConversionStatus::outOfMemory:
+      return "out of memory";
+  }
+  return "unknown status";
+}
+
 std::optional<SavePreview> readSavePreview(ByteView bytes) {
   try {
     return readSave(bytes);

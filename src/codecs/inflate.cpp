@@ -571,4 +571,16 @@ InflateResult inflateZlib(ByteView stream, std::uint8_t* out, std::size_t expect
   return inflateStream(stream, out, expected);
 }
 
+std::string_view toString(InflateResult result) {
+  switch (result) {
+    case InflateResult::ok:
+      return "inflated";
+    case InflateResult::wrongSize:
+      return "the stream inflates to another size than expected";
+    case InflateResult::failed:
+      return "damaged or incomplete zlib stream";
+  }
+  return "unknown inflate result";
+}
+
 }  // namespace vantrix

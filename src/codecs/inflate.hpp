@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "common/bytes.hpp"
 
@@ -18,6 +19,8 @@ enum class InflateResult {
   failed,     // a damaged or incomplete stream: bad header, preset dictionary, invalid code,
               // distance too far back, input that ends too soon, wrong Adler-32
 };
+
+std::string_view toString(InflateResult result);
 
 // Inflates the zlib stream (header, deflate data, Adler-32) at the start of `stream` into
 // out[0, expected). Bytes after the stream's end are ignored, as uncompress ignores them.
