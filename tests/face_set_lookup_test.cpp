@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <vector>
 
 #include "platform/platform.hpp"
 #include "support/temp_folder.hpp"
+#include "text/code_page.hpp"
 
 namespace vantrix {
 namespace {
@@ -143,6 +147,70 @@ TEST(FaceSetLookup, KeptListingsFindWhatFreshOnesFind) {
     if (!fresh) continue;
     EXPECT_EQ(kept->kind, fresh->kind) << name;
     EXPECT_EQ(kept->path, fresh->path) << name;
+  }
+}
+
+// Games unpacked on another system have UTF-8 file names while their saves keep the game's
+// code page. Each case: the name's bytes from the save, the files of the FaceSet folder (UTF-8
+// names; "raw:" names a file by the save's own bytes), and the file found with the page that
+// found it (empty: none). The Windows build decides the same under Wine.
+TEST(FaceSetLookup, NamesInTheGamesCodePage) {
+  const std::string sjis = "\x8A\xE7\x8A\x47\x8E\xE5\x96\xF0";  // 顔絵主役 in Shift-JIS
+  const std::string gbkReading = *decodeToUtf8(sjis, CodePage::gbk);
+  struct Case {
+    const char* what;
+    std::string name;
+    std::vector<std::string> files;
+    std::string found;
+    std::optional<CodePage> page;
+  };
+  const std::vector<Case> cases = {
+      {"Shift-JIS", sjis, {"顔絵主役.xyz"}, "顔絵主役.xyz", CodePage::shiftJis},
+      {"second byte 0x5C", "\x83\x5C\x95\x5C", {"ソ表.png"}, "ソ表.png", CodePage::shiftJis},
+      {"Big5", "\xA5\x44\xA8\xA4", {"主角.png"}, "主角.png", CodePage::big5},
+      {"GBK", "\xD6\xF7\xBD\xC7", {"主角.bmp"}, "主角.bmp", CodePage::gbk},
+      {"UHC", "\xBE\xF3\xB1\xBC", {"얼굴.png"}, "얼굴.png", CodePage::uhc},
+      {"1252, other ASCII case", "H\xE9ros", {"hérOS.bmp"}, "hérOS.bmp", CodePage::western},
+      {"1251", "\xC3\xE5\xF0\xEE\xE9", {"Герой.png"}, "Герой.png", CodePage::cyrillic},
+      {"GBK file of Shift-JIS bytes",
+       sjis,
+       {gbkReading + ".xyz"},
+       gbkReading + ".xyz",
+       CodePage::gbk},
+      {"own bytes win", sjis, {"顔絵主役.bmp", "raw:.png"}, "raw:.png", std::nullopt},
+      {".bmp before .png",
+       sjis,
+       {"顔絵主役.png", "顔絵主役.bmp"},
+       "顔絵主役.bmp",
+       CodePage::shiftJis},
+      {"nothing anywhere", sjis, {"顔絵.png"}, "", std::nullopt},
+      {"decoded name with \\", "\x8A\xE7\\\x8A\x47", {"顔\\絵.png"}, "", std::nullopt},
+      {"ASCII name", "Hero", {"héro.png"}, "", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    TempFolder game;
+    auto fileName = [&](const std::string& file) {
+      return file.rfind("raw:", 0) == 0 ? platform::pathFromSystemName(c.name) + file.substr(4)
+                                        : file;
+    };
+    for (const std::string& file : c.files) {
+      std::filesystem::create_directories(game.path() / "FaceSet");
+      const std::string utf8 = fileName(file);  // the paths vantrix opens are UTF-8 on Windows
+      std::ofstream(game.path() / "FaceSet" / std::u8string(utf8.begin(), utf8.end())) << "x";
+    }
+    const auto found = findFaceSet(game / "Save01.lsd", c.name, platform::nativePathStyle());
+    ASSERT_EQ(found.has_value(), !c.found.empty()) << c.what;
+    if (!found) continue;
+    const std::string expected = fileName(c.found);
+    EXPECT_TRUE(std::filesystem::equivalent(
+        std::u8string(found->path.begin(), found->path.end()),
+        game.path() / "FaceSet" / std::u8string(expected.begin(), expected.end())))
+        << c.what;
+    // Where the system reads the name's own bytes as the page would (Windows set to 1252
+    // reading a 1252 name), the own bytes found it.
+    const bool ownReading = c.page && platform::pathFromSystemName(c.name) ==
+                                          decodeToUtf8(c.name, *c.page).value_or("");
+    EXPECT_EQ(found->codePage, ownReading ? std::nullopt : c.page) << c.what;
   }
 }
 

@@ -29,16 +29,15 @@ using recipe::field;
 using recipe::number;
 using vantrix::Bytes;
 
-std::string exampleSave() {
+// The save of a game whose hero is `hero` and whose four faces come from these face sets.
+std::string exampleSave(const std::string& hero, const std::array<std::string, 4>& faceSets) {
   const double savedAt = 46363.0 + (20 * 3600 + 15 * 60 + 42) / 86400.0;  // 2026-12-07 20:15:42
   std::string save = number(11) + "LcfSaveData";
-  save += chunk(100, field(1, doubleBytes(savedAt)) + field(11, "Alex") + field(12, number(12)) +
-                         field(13, number(345)) + field(21, "Hero") +
-                         field(22, number(0)) +                          // BMP face set
-                         field(23, "Friends") + field(24, number(5)) +   // PNG face set
-                         field(25, "Spirits") + field(26, number(10)) +  // XYZ face set
-                         field(27, "Monster1") + field(28, number(3)));  // a run-time face
-  save += chunk(101, field(11, number(1234567)));                        // 5:42:56 of play
+  save += chunk(100, field(1, doubleBytes(savedAt)) + field(11, hero) + field(12, number(12)) +
+                         field(13, number(345)) + field(21, faceSets[0]) + field(22, number(0)) +
+                         field(23, faceSets[1]) + field(24, number(5)) + field(25, faceSets[2]) +
+                         field(26, number(10)) + field(27, faceSets[3]) + field(28, number(3)));
+  save += chunk(101, field(11, number(1234567)));  // 5:42:56 of play
   save += field(104, "party and map data the preview does not read");
   save += chunk(109, field(21, number(4321)));
   return save;
@@ -175,28 +174,46 @@ bool writeFile(const std::filesystem::path& path, std::string_view bytes) {
   return static_cast<bool>(out);
 }
 
+Bytes bytesOf(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
 }  // namespace
 
+// Writes the example games into FOLDER: game/, whose faces come from a BMP, a PNG and an XYZ
+// face set and the engine's run-time package, and unpacked-game/, a game made in other code
+// pages and unpacked where file names are UTF-8: its save names a Shift-JIS hero and face sets
+// in Shift-JIS (with a 0x5C second byte), GBK, UHC and Windows-1251.
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::cerr << "usage: make_example FOLDER\n";
     return 2;
   }
   const std::filesystem::path folder = argv[1];
-  std::filesystem::create_directories(folder / "FaceSet");
   struct Output {
-    const char* name;
+    std::string name;  // UTF-8
     std::optional<Bytes> bytes;
   };
-  const std::string save = exampleSave();
+  const std::string heroJa = "\x83\x41\x83\x8C\x83\x62\x83\x4E\x83\x58";  // アレックス
   const Output outputs[] = {
-      {"Save01.lsd", Bytes(save.begin(), save.end())},
-      {"FaceSet/Hero.bmp", bmpFaceSet(kHeroColours)},
-      {"FaceSet/Friends.png", pngFaceSet(kFriendsColours)},
-      {"FaceSet/Spirits.xyz", xyzFaceSet(kSpiritColours)},
+      {"game/Save01.lsd", bytesOf(exampleSave("Alex", {"Hero", "Friends", "Spirits", "Monster1"}))},
+      {"game/FaceSet/Hero.bmp", bmpFaceSet(kHeroColours)},
+      {"game/FaceSet/Friends.png", pngFaceSet(kFriendsColours)},
+      {"game/FaceSet/Spirits.xyz", xyzFaceSet(kSpiritColours)},
+      {"unpacked-game/Save01.lsd",
+       bytesOf(exampleSave(heroJa, {"\x83\x5C\x95\x5C",          // ソ表, Shift-JIS
+                                    "\xD6\xF7\xBD\xC7",          // 主角, GBK
+                                    "\xBE\xF3\xB1\xBC",          // 얼굴, UHC
+                                    "\xC3\xE5\xF0\xEE\xE9"}))},  // Герой, 1251
+      {"unpacked-game/FaceSet/ソ表.bmp", bmpFaceSet(kHeroColours)},
+      {"unpacked-game/FaceSet/主角.png", pngFaceSet(kFriendsColours)},
+      {"unpacked-game/FaceSet/얼굴.xyz", xyzFaceSet(kSpiritColours)},
+      {"unpacked-game/FaceSet/Герой.bmp", bmpFaceSet(kHeroColours)},
   };
   for (const Output& output : outputs) {
-    const std::filesystem::path path = folder / output.name;
+    const std::filesystem::path path =
+        folder / std::u8string(output.name.begin(), output.name.end());
+    std::filesystem::create_directories(path.parent_path());
     if (!output.bytes || !writeFile(path, {reinterpret_cast<const char*>(output.bytes->data()),
                                            output.bytes->size()})) {
       std::cerr << "cannot write " << path << "\n";

@@ -17,6 +17,7 @@
 
 #include "vantrix/codecs.hpp"
 #include "vantrix/save_preview.hpp"
+#include "vantrix/text.hpp"
 
 namespace vantrix {
 
@@ -35,6 +36,10 @@ struct Conversion {
   // The preview document's bytes, exactly what the program writes to its output file:
   // ISO-8859-1 XML with CR LF line ends. Empty unless converted.
   std::string document;
+  // When a face set was found only under its name read in a code page (a Japanese game's
+  // Shift-JIS name as a UTF-8 file name, say), the page that found the first one: the game's
+  // code page, in which its hero's name reads right too (textToUtf8).
+  std::optional<CodePage> faceSetCodePage;
 };
 
 // Reads a save file by name and makes its preview document. When the save lies in a game

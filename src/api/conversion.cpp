@@ -1,5 +1,6 @@
 #include <new>
 
+#include "api/conversion.hpp"
 #include "document/preview_document.hpp"
 #include "faces/face_loader.hpp"
 #include "platform/platform.hpp"
@@ -9,26 +10,31 @@
 namespace vantrix {
 
 Conversion convertSaveFile(const std::string& inputFileName) {
+  return convertSaveAt(platform::pathFromSystemName(inputFileName), inputFileName);
+}
+
+Conversion convertSaveAt(const std::string& inputPath, const std::string& shownName) {
   try {
     std::optional<SavePreview> preview;
     {
       // The file's bytes go before the faces are drawn and the document is written.
-      const std::optional<Bytes> bytes = platform::readFile(inputFileName);
-      if (!bytes) return {ConversionStatus::cannotOpenInput, {}};
+      const std::optional<Bytes> bytes = platform::readFile(inputPath);
+      if (!bytes) return {ConversionStatus::cannotOpenInput, {}, {}};
       preview = readSave(*bytes);
     }
-    if (!preview) return {ConversionStatus::invalidSave, {}};
+    if (!preview) return {ConversionStatus::invalidSave, {}, {}};
 
-    const FaceLoader faces(inputFileName, platform::nativePathStyle(), preview->faces);
+    const FaceLoader faces(inputPath, platform::nativePathStyle(), preview->faces);
     auto faceBitmap = [&](int slot) {
       return faces.loadFaceBitmap(preview->faces[static_cast<std::size_t>(slot - 1)]);
     };
-    return {ConversionStatus::converted,
-            writePreviewDocument(*preview, inputFileName, faceBitmap, platform::timeSeparator())};
+    std::string document =
+        writePreviewDocument(*preview, shownName, faceBitmap, platform::timeSeparator());
+    return {ConversionStatus::converted, std::move(document), faces.faceSetCodePage()};
   } catch (const std::bad_alloc&) {
-    return {ConversionStatus::outOfMemory, {}};
+    return {ConversionStatus::outOfMemory, {}, {}};
   } catch (const std::length_error&) {
-    return {ConversionStatus::outOfMemory, {}};
+    return {ConversionStatus::outOfMemory, {}, {}};
   }
 }
 

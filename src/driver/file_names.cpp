@@ -15,22 +15,35 @@ std::string derivedOutputName(const std::string& input, PathStyle style) {
   return output;
 }
 
-FileNames chooseFileNames(const std::vector<std::string>& arguments,
-                          bool (*isReadableFile)(const std::string&), PathStyle style) {
+namespace {
+
+std::string joined(const std::vector<std::string>& arguments) {
   std::string commandLine;
   for (const std::string& argument : arguments) {
     if (&argument != &arguments.front()) commandLine += ' ';
     commandLine += argument;
   }
+  return commandLine;
+}
+
+}  // namespace
+
+FileNames chooseFileNames(const std::vector<std::string>& arguments,
+                          bool (*isReadableFile)(const std::string&), PathStyle style,
+                          const std::vector<std::string>* shown) {
+  if (!shown || shown->size() != arguments.size()) shown = &arguments;
+  const std::string commandLine = joined(arguments);
   FileNames names;
   if (!commandLine.empty() && isReadableFile(commandLine)) {
     names.input = commandLine;
+    names.inputShown = joined(*shown);
   } else {
-    if (!arguments.empty()) names.input = arguments[0];
-    if (arguments.size() > 1) names.output = arguments[1];
+    if (!arguments.empty()) names.input = arguments[0], names.inputShown = (*shown)[0];
+    if (arguments.size() > 1) names.output = arguments[1], names.outputShown = (*shown)[1];
   }
   if (names.output.empty() && !names.input.empty()) {
     names.output = derivedOutputName(names.input, style);
+    names.outputShown = derivedOutputName(names.inputShown, style);
   }
   return names;
 }

@@ -1,5 +1,6 @@
 #include "driver/run.hpp"
 
+#include "api/conversion.hpp"
 #include "driver/file_names.hpp"
 #include "platform/platform.hpp"
 #include "vantrix/vantrix.hpp"
@@ -23,18 +24,18 @@ void printUsage() {
 
 }  // namespace
 
-int run(const std::vector<std::string>& arguments) {
+int run(const std::vector<std::string>& arguments, const std::vector<std::string>* shown) {
   const FileNames names =
-      chooseFileNames(arguments, platform::isReadableFile, platform::nativePathStyle());
+      chooseFileNames(arguments, platform::isReadableFile, platform::nativePathStyle(), shown);
   if (names.input.empty()) {
     printUsage();
     return exitSuccess;
   }
 
-  const Conversion conversion = convertSaveFile(names.input);
+  const Conversion conversion = convertSaveAt(names.input, names.inputShown);
   switch (conversion.status) {
     case ConversionStatus::cannotOpenInput:
-      platform::printLine("Can't open " + names.input);
+      platform::printLine("Can't open " + names.inputShown);
       return exitCannotOpenInput;
     case ConversionStatus::invalidSave:
       platform::printLine("Invalid file!");
@@ -50,10 +51,10 @@ int run(const std::vector<std::string>& arguments) {
     case platform::ReplaceStatus::written:
       return exitSuccess;
     case platform::ReplaceStatus::cannotOpen:
-      platform::printLine("Can't open: " + names.output);
+      platform::printLine("Can't open: " + names.outputShown);
       return exitCannotOpenOutput;
     case platform::ReplaceStatus::cannotWrite:
-      platform::printLine("Can't write: " + names.output);
+      platform::printLine("Can't write: " + names.outputShown);
       return exitCannotWriteOutput;
   }
   return exitCannotWriteOutput;

@@ -77,9 +77,9 @@ const std::optional<Canvas>& FaceLoader::faceSetCanvas(const std::string& name) 
   auto known = drawn_.find(name);
   if (known != drawn_.end()) return known->second;
   std::optional<Canvas> canvas;
-  if (const std::optional<FaceSetFile> file =
-          findFaceSet(inputFileName_, name, style_, &listings_)) {
+  if (const std::optional<FaceSetFile> file = findFaceSet(inputPath_, name, style_, &listings_)) {
     canvas = drawFaceSet(*file);
+    if (file->codePage && !codePage_) codePage_ = file->codePage;
   }
   return drawn_.emplace(name, std::move(canvas)).first->second;
 }

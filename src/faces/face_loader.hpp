@@ -22,8 +22,9 @@ namespace vantrix {
 // after its last face, so no more than one is held at a time when they come in order.
 class FaceLoader {
  public:
-  FaceLoader(std::string inputFileName, PathStyle style, std::span<const FaceSlot> faces = {})
-      : inputFileName_(std::move(inputFileName)), style_(style) {
+  // `inputPath` is the path that opens the save (see platform::pathFromSystemName).
+  FaceLoader(std::string inputPath, PathStyle style, std::span<const FaceSlot> faces = {})
+      : inputPath_(std::move(inputPath)), style_(style) {
     for (const FaceSlot& face : faces)
       ++facesLeft_[face.name];
   }
@@ -31,16 +32,20 @@ class FaceLoader {
   // The Base64 BMP of one face, or empty text when its face set is missing or unreadable.
   std::string loadFaceBitmap(const FaceSlot& face) const;
 
+  // The code page that found the first face set found only by reading its name in one.
+  std::optional<CodePage> faceSetCodePage() const { return codePage_; }
+
  private:
   std::string cutFace(const FaceSlot& face) const;
   // The face set `name` drawn on its canvas, or nothing when there is none to cut from.
   const std::optional<Canvas>& faceSetCanvas(const std::string& name) const;
 
-  std::string inputFileName_;
+  std::string inputPath_;
   PathStyle style_;
   mutable std::map<std::string, std::optional<Canvas>> drawn_;
   mutable std::map<std::string, int> facesLeft_;  // of the faces announced, per face set
   mutable FolderListings listings_;
+  mutable std::optional<CodePage> codePage_;
 };
 
 }  // namespace vantrix

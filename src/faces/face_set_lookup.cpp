@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/platform.hpp"
+#include "text/code_page.hpp"
 
 namespace vantrix {
 namespace {
@@ -105,18 +106,54 @@ std::string faceSetFolder(std::string_view inputFileName, PathStyle style) {
   return projectFolder(inputFileName, style) + std::string(kFaceSetFolder) + separator;
 }
 
-std::optional<FaceSetFile> findFaceSet(std::string_view inputFileName, std::string_view name,
-                                       PathStyle style, FolderListings* listings) {
-  if (!isPlainFaceSetName(name, style)) return std::nullopt;
-  const std::string base = faceSetFolder(inputFileName, style) + std::string(name);
+namespace {
+
+// Looks `fileStem` up as NAME.bmp, NAME.png, NAME.xyz in turn: the exact path first, then,
+// where names are case-sensitive, a file that matches ignoring ASCII case.
+std::optional<FaceSetFile> findByStem(std::string_view inputPath, const std::string& folder,
+                                      const std::string& fileStem, PathStyle style,
+                                      FolderListings* listings) {
   for (const Extension& extension : kExtensions) {
-    const std::string path = base + std::string(extension.text);
-    if (platform::isReadableFile(path)) return FaceSetFile{extension.kind, path};
+    const std::string fileName = fileStem + std::string(extension.text);
+    if (platform::isReadableFile(folder + fileName)) {
+      return FaceSetFile{extension.kind, folder + fileName, std::nullopt};
+    }
     if (style == PathStyle::posix) {
-      const std::string fileName = std::string(name) + std::string(extension.text);
-      if (auto found = findIgnoringCase(inputFileName, fileName, style, listings)) {
-        return FaceSetFile{extension.kind, *found};
+      if (auto found = findIgnoringCase(inputPath, fileName, style, listings)) {
+        return FaceSetFile{extension.kind, *found, std::nullopt};
       }
+    }
+  }
+  return std::nullopt;
+}
+
+bool hasHighByte(std::string_view name) {
+  return std::any_of(name.begin(), name.end(), [](char c) { return (c & 0x80) != 0; });
+}
+
+}  // namespace
+
+std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_view name,
+                                       PathStyle style, FolderListings* listings) {
+  const std::string folder = faceSetFolder(inputPath, style);
+  // The name's own bytes first, as the system reads them: they win whenever they find a file.
+  const std::string ownName = platform::pathFromSystemName(name);
+  const bool ownNameTried = isPlainFaceSetName(name, style);
+  if (ownNameTried) {
+    if (auto found = findByStem(inputPath, folder, ownName, style, listings)) return found;
+  }
+  // Games unpacked on another system have their file names in UTF-8 while the save keeps the
+  // game's code page: read the name in each page a game may be made in. The folder rule is
+  // about characters, so it applies to the decoded name (where a Shift-JIS second byte 0x5C
+  // is part of its character, not a "\").
+  if (!hasHighByte(name)) return std::nullopt;
+  for (const CodePage page : kCodePageTrialOrder) {
+    const std::optional<std::string> decoded = decodeToUtf8(name, page);
+    if (!decoded || (ownNameTried && *decoded == ownName) || !isPlainFaceSetName(*decoded, style))
+      continue;
+    if (auto found = findByStem(inputPath, folder, *decoded, style, listings)) {
+      found->codePage = page;
+      return found;
     }
   }
   return std::nullopt;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/paths.hpp"
+#include "text/code_page.hpp"
 
 namespace vantrix {
 
@@ -15,6 +16,8 @@ enum class FaceSetKind { bmp, png, xyz };
 struct FaceSetFile {
   FaceSetKind kind;
   std::string path;
+  // The code page the name was read in to find the file; nothing when its own bytes found it.
+  std::optional<CodePage> codePage;
 };
 
 // True when a face set name from a save may be joined into a path: a plain file name, not
@@ -32,10 +35,13 @@ struct FolderListings {
   std::map<std::string, std::optional<std::vector<std::string>>> byFolder;
 };
 
-// Finds face set `name` as NAME.bmp, NAME.png or NAME.xyz, in that order. Where names are
-// case-sensitive, a file that matches only when ASCII case is ignored is found too, as it is
-// on Windows, where the games are made. `listings`, when given, keeps the folders listed.
-std::optional<FaceSetFile> findFaceSet(std::string_view inputFileName, std::string_view name,
+// Finds face set `name` (bytes from the save) beside the save at `inputPath` as NAME.bmp,
+// NAME.png or NAME.xyz, in that order. Where names are case-sensitive, a file that matches
+// only when ASCII case is ignored is found too, as it is on Windows, where the games are made.
+// When the name's own bytes find nothing, the name is read in each code page of
+// kCodePageTrialOrder in turn and looked up the same way. `listings`, when given, keeps the
+// folders listed.
+std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_view name,
                                        PathStyle style, FolderListings* listings = nullptr);
 
 }  // namespace vantrix

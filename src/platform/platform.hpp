@@ -22,6 +22,18 @@ void prepareProcess();
 // The path rules of the system this build runs on.
 PathStyle nativePathStyle();
 
+// The path that opens the file a name from a save or a library caller names. Such names are
+// the system's narrow names: on Windows, bytes in the ANSI code page (paths are UTF-8 inside
+// vantrix there); elsewhere the name's own bytes, which are the path.
+std::string pathFromSystemName(std::string_view name);
+
+#ifdef _WIN32
+// A command-line argument of the wide command line as a path, and as the ANSI name the
+// narrow command line would have given (characters the ANSI page lacks become "?").
+std::string pathFromWide(std::wstring_view name);
+std::string systemNameFromWide(std::wstring_view name);
+#endif
+
 // The whole content of a file that can be opened for reading, or nothing (missing, a folder,
 // access denied). Files that are not plain files (devices, pipes) read as empty, so nothing
 // blocks or reads without end.

@@ -6,38 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "vantrix/text.hpp"
+
 namespace vantrix {
 
-// The encodings a game's names may be stored in: UTF-8 and the Windows code pages of the
-// systems the games were made on. Values below are Windows' definitions of each page.
-enum class CodePage {
-  utf8,
-  shiftJis,         // 932
-  gbk,              // 936
-  uhc,              // 949
-  big5,             // 950
-  western,          // 1252
-  centralEuropean,  // 1250
-  cyrillic,         // 1251
-};
-
-// The order in which a name of unknown encoding is tried: strict UTF-8 first, since other
-// bytes rarely pass for it, then the double-byte pages, then the single-byte pages, which
-// accept nearly anything.
-inline constexpr std::array<CodePage, 8> kCodePageTrialOrder = {
-    CodePage::utf8,    CodePage::shiftJis,        CodePage::gbk,     CodePage::uhc, CodePage::big5,
-    CodePage::western, CodePage::centralEuropean, CodePage::cyrillic};
-
-// For people: "UTF-8", "932 (Japanese, Shift-JIS)", "1252 (Western European)"...
-std::string_view toString(CodePage page);
-
-// Windows' number of the page; UTF-8 is 65001.
-std::uint16_t codePageNumber(CodePage page);
-
-// Reads a page back from its number ("932", "cp932", "windows-1252"), a usual name
-// ("UTF-8", "Shift_JIS", "GBK", "UHC", "Big5"; letter case does not matter) or the text of
-// toString. Anything else gives nothing.
-std::optional<CodePage> parseCodePage(std::string_view text);
+// CodePage, its names and trial order are part of the public interface (vantrix/text.hpp).
 
 // Strict decoding: nothing when any byte or byte pair is not a character of the page (a
 // lead byte at the end, an undefined trail byte, an unassigned byte or double-byte code).

@@ -78,6 +78,10 @@ PathStyle nativePathStyle() {
   return PathStyle::posix;
 }
 
+std::string pathFromSystemName(std::string_view name) {
+  return std::string(name);
+}
+
 std::optional<Bytes> readFile(const std::string& path) {
   Fd fd = openForReading(path);
   if (!fd.valid()) return std::nullopt;

@@ -1,7 +1,13 @@
-// The Windows side of the platform module. File names are ANSI, as the command line gives
-// them; files are read and written as bytes with no line-end translation.
+// The Windows side of the platform module. Paths are UTF-8 inside vantrix and reach Windows
+// as UTF-16 through its wide functions, so a game folder named in any script opens on any
+// Windows; names from a save or a library caller are ANSI and are read in the ANSI code page,
+// as the system's narrow functions read them. Files are read and written as bytes with no
+// line-end translation.
 
 #include <windows.h>
+
+#include <climits>
+#include <string>
 
 #include "platform/platform.hpp"
 
@@ -34,12 +40,37 @@ bool usableName(const std::string& path) {
   return !path.empty() && path.find('\0') == std::string::npos;
 }
 
+// The UTF-16 form of a UTF-8 path; empty (which names no file) when it is no UTF-8.
+std::wstring widePath(const std::string& path) {
+  if (!usableName(path) || path.size() > INT_MAX) return {};
+  const int size = static_cast<int>(path.size());
+  const int units =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), size, nullptr, 0);
+  if (units <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), size, wide.data(), units);
+  return wide;
+}
+
+// Wide text in a narrow code page: UTF-8 for paths, the ANSI page for names shown.
+std::string narrow(std::wstring_view wide, UINT codePage) {
+  if (wide.empty() || wide.size() > INT_MAX) return {};
+  const int size = static_cast<int>(wide.size());
+  const int bytes =
+      WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return {};
+  std::string text(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), size, text.data(), bytes, nullptr, nullptr);
+  return text;
+}
+
 // Folders cannot be opened this way (that needs FILE_FLAG_BACKUP_SEMANTICS), so a folder
 // counts as a file that cannot be opened.
 Handle openForReading(const std::string& path) {
   if (!usableName(path)) return Handle(INVALID_HANDLE_VALUE);
-  return Handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return Handle(CreateFileW(widePath(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool writeAll(HANDLE handle, const std::uint8_t* data, std::size_t size) {
@@ -61,6 +92,24 @@ std::size_t lastSeparatorOf(const std::string& path) {
 
 PathStyle nativePathStyle() {
   return PathStyle::windows;
+}
+
+std::string pathFromSystemName(std::string_view name) {
+  if (name.empty() || name.size() > INT_MAX) return std::string(name);
+  const int size = static_cast<int>(name.size());
+  const int units = MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0);
+  if (units <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), units);
+  return narrow(wide, CP_UTF8);
+}
+
+std::string pathFromWide(std::wstring_view name) {
+  return narrow(name, CP_UTF8);
+}
+
+std::string systemNameFromWide(std::wstring_view name) {
+  return narrow(name, CP_ACP);
 }
 
 std::optional<Bytes> readFile(const std::string& path) {
@@ -98,21 +147,21 @@ std::optional<std::vector<std::string>> listFolder(const std::string& path) {
   std::string pattern = path.empty() ? "." : path;
   if (!isSeparator(pattern.back(), PathStyle::windows)) pattern += '\\';
   pattern += '*';
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(widePath(pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return std::nullopt;
   std::vector<std::string> names;
   do {
-    std::string name = found.cFileName;
+    std::string name = narrow(found.cFileName, CP_UTF8);
     if (name != "." && name != "..") names.push_back(std::move(name));
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return names;
 }
 
 bool writeFile(const std::string& path, ByteView bytes) {
   if (!usableName(path)) return false;
-  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  Handle file(CreateFileW(widePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   return writeAll(file.get(), bytes.data(), bytes.size()) && file.close();
@@ -121,13 +170,15 @@ bool writeFile(const std::string& path, ByteView bytes) {
 ReplaceStatus replaceFile(const std::string& path, std::string_view text) {
   const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
   if (!usableName(path)) return ReplaceStatus::cannotOpen;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring widePathName = widePath(path);
+  const DWORD attributes = GetFileAttributesW(widePathName.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ReplaceStatus::cannotOpen;
     // An existing output must be writable as it stands (a read-only file is not).
-    Handle probe(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle probe(CreateFileW(widePathName.c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!probe.valid()) return ReplaceStatus::cannotOpen;
     if (GetFileType(probe.get()) != FILE_TYPE_DISK) {
       // A device such as NUL cannot be replaced by renaming: write into it as it is.
@@ -154,14 +205,14 @@ ReplaceStatus replaceFile(const std::string& path, std::string_view text) {
   for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
     seed = seed * 6364136223846793005ull + 1442695040888963407ull;
     temporary = folder + "." + base + "." + std::to_string(seed >> 33) + ".tmp";
-    created = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    created = CreateFileW(widePath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (created == INVALID_HANDLE_VALUE) {
     if (!exists) return ReplaceStatus::cannotOpen;
     // The folder takes no new files but the output itself is writable: write it in place.
-    Handle out(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+    Handle out(CreateFileW(widePathName.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.valid()) return ReplaceStatus::cannotOpen;
     return writeAll(out.get(), data, text.size()) && out.close() ? ReplaceStatus::written
@@ -170,9 +221,12 @@ ReplaceStatus replaceFile(const std::string& path, std::string_view text) {
   Handle out(created);
   bool ok = writeAll(out.get(), data, text.size());
   ok = out.close() && ok;
-  if (ok) ok = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (ok) {
+    ok = MoveFileExW(widePath(temporary).c_str(), widePathName.c_str(),
+                     MOVEFILE_REPLACE_EXISTING) != 0;
+  }
   if (!ok) {
-    DeleteFileA(temporary.c_str());
+    DeleteFileW(widePath(temporary).c_str());
     return ReplaceStatus::cannotWrite;
   }
   return ReplaceStatus::written;
