@@ -79,12 +79,17 @@ PathStyle nativePathStyle() {
 }
 
 std::optional<Bytes> readFile(const std::string& path) {
+  return readFile(path, UINT64_MAX);
+}
+
+std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) {
   Fd fd = openForReading(path);
   if (!fd.valid()) return std::nullopt;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
   Bytes bytes;
   if (!S_ISREG(info.st_mode)) return bytes;
+  if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return std::nullopt;
   try {
     bytes.resize(static_cast<std::size_t>(info.st_size));
   } catch (const std::exception&) {
