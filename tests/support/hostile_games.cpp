@@ -81,30 +81,49 @@ HostileGame pngEndlessStream() {
                                           idat(endlessZeros(kLargestFaceSet - 100)), iend()}));
 }
 
-HostileGame pngLargestFileAndDecode() {
-  // 16-bit RGBA, 2,048 × 2,047: 32 MiB of scanlines and 16 MiB of output, the most a face set
-  // may take, from a stream of nearly 16 MiB in 1 MiB chunks that must be joined.
-  const std::uint32_t width = 2048;
-  const std::uint32_t height = 2047;
-  const std::size_t rowLength = std::size_t{width} * 8 + 1;
+// A PNG of nearly 16 MiB whose image data, in 1 MiB chunks that must be joined, inflates to
+// scanlines of which a part in each row is noise that does not compress, the rest zeros.
+Bytes pngOfNoise(std::uint32_t width, std::uint32_t height, std::uint8_t depth,
+                 std::uint8_t colourType) {
+  const std::size_t channels = colourType == 2 ? 3 : colourType == 4 ? 2 : 4;
+  const std::size_t rowLength = width * channels * depth / 8 + 1;
+  const std::size_t noise = std::min(rowLength, (kLargestFaceSet - (1 << 18)) / height);
   Bytes scanlines(height * rowLength, 0);
-  std::uint32_t state = 1;
+  std::uint32_t state = height;
   for (std::size_t y = 0; y < height; ++y) {
-    // Half of each row is noise that does not compress, the rest zeros.
-    for (std::size_t x = 1; x < rowLength * 49 / 100; ++x) {
+    for (std::size_t x = 1; x < noise; ++x) {
       state = state * 1103515245u + 12345u;
       scanlines[y * rowLength + x] = static_cast<std::uint8_t>(state >> 24);
     }
   }
   const Bytes stream = zlibStream(scanlines, 1);
-  std::vector<ChunkRecipe> chunks = {ihdr(width, height, 16, 6)};
+  std::vector<ChunkRecipe> chunks = {ihdr(width, height, depth, colourType)};
   for (std::size_t at = 0; at < stream.size(); at += std::size_t{1} << 20) {
     const std::size_t end = std::min(stream.size(), at + (std::size_t{1} << 20));
     chunks.push_back(idat(Bytes(stream.begin() + static_cast<std::ptrdiff_t>(at),
                                 stream.begin() + static_cast<std::ptrdiff_t>(end))));
   }
   chunks.push_back(iend());
-  return faceSetGame("Full.png", pngFile(chunks));
+  return pngFile(chunks);
+}
+
+HostileGame pngLargestFileAndDecode() {
+  // 16-bit RGBA, 2,048 × 2,047: 32 MiB of scanlines and 16 MiB of output, the most a face
+  // set may take, from a 16 MiB file.
+  return faceSetGame("Full.png", pngOfNoise(2048, 2047, 16, 6));
+}
+
+HostileGame fourLargestFilesAndDecodes() {
+  // Four such face sets of different shapes (RGBA, RGB and grey with alpha of 16 bits, RGB of
+  // 8), each decode near the 48 MiB limit, so no decode fits into what the one before freed.
+  HostileGame game = pngLargestFileAndDecode();
+  game.faceSets.push_back({"Rgb.png", pngOfNoise(2500, 2000, 16, 2)});
+  game.faceSets.push_back({"Grey.png", pngOfNoise(3000, 2090, 16, 4)});
+  game.faceSets.push_back({"Wide.png", pngOfNoise(4000, 1796, 8, 2)});
+  game.save = saveFile({chunk(100, {sub(12, number(1)), sub(21, "Full"), sub(22, number(0)),
+                                    sub(23, "Rgb"), sub(24, number(5)), sub(25, "Grey"),
+                                    sub(26, number(10)), sub(27, "Wide"), sub(28, number(15))})});
+  return game;
 }
 
 // XYZ face sets.
@@ -264,6 +283,7 @@ const std::vector<HostileRecipe>& hostileRecipes() {
       {"bmp-run-length-bomb", bmpRunLengthBomb, 4},
       {"raw-canvas-dump", rawCanvasDump, 4},
       {"png-largest-file-and-decode", pngLargestFileAndDecode, 4},
+      {"four-largest-files-and-decodes", fourLargestFilesAndDecodes, 4},
       {"png-file-at-size-limit", [] { return pngOfSize(kLargestFaceSet); }, 4},
       {"png-file-just-over-size-limit", [] { return pngOfSize(kJustOver); }, 0},
       {"png-file-of-4-gib", [] { return pngOfSize(kFourGiB); }, 0},
