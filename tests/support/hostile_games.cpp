@@ -113,16 +113,20 @@ HostileGame pngLargestFileAndDecode() {
   return faceSetGame("Full.png", pngOfNoise(2048, 2047, 16, 6));
 }
 
-HostileGame fourLargestFilesAndDecodes() {
+HostileGame largestDocumentAndFaceSets() {
   // Four such face sets of different shapes (RGBA, RGB and grey with alpha of 16 bits, RGB of
-  // 8), each decode near the 48 MiB limit, so no decode fits into what the one before freed.
+  // 8), each decode near the 48 MiB limit, so no decode fits into what the one before freed;
+  // beside them the largest document a save may make: a hero name of line breaks, each
+  // written as five characters, filling the save.
   HostileGame game = pngLargestFileAndDecode();
   game.faceSets.push_back({"Rgb.png", pngOfNoise(2500, 2000, 16, 2)});
   game.faceSets.push_back({"Grey.png", pngOfNoise(3000, 2090, 16, 4)});
   game.faceSets.push_back({"Wide.png", pngOfNoise(4000, 1796, 8, 2)});
-  game.save = saveFile({chunk(100, {sub(12, number(1)), sub(21, "Full"), sub(22, number(0)),
-                                    sub(23, "Rgb"), sub(24, number(5)), sub(25, "Grey"),
-                                    sub(26, number(10)), sub(27, "Wide"), sub(28, number(15))})});
+  const std::string name(kLargestSave - 128, '\r');
+  game.save =
+      saveFile({chunk(100, {sub(11, name), sub(12, number(1)), sub(21, "Full"), sub(22, number(0)),
+                            sub(23, "Rgb"), sub(24, number(5)), sub(25, "Grey"),
+                            sub(26, number(10)), sub(27, "Wide"), sub(28, number(15))})});
   return game;
 }
 
@@ -283,7 +287,7 @@ const std::vector<HostileRecipe>& hostileRecipes() {
       {"bmp-run-length-bomb", bmpRunLengthBomb, 4},
       {"raw-canvas-dump", rawCanvasDump, 4},
       {"png-largest-file-and-decode", pngLargestFileAndDecode, 4},
-      {"four-largest-files-and-decodes", fourLargestFilesAndDecodes, 4},
+      {"largest-document-and-face-sets", largestDocumentAndFaceSets, 4},
       {"png-file-at-size-limit", [] { return pngOfSize(kLargestFaceSet); }, 4},
       {"png-file-just-over-size-limit", [] { return pngOfSize(kJustOver); }, 0},
       {"png-file-of-4-gib", [] { return pngOfSize(kFourGiB); }, 0},
