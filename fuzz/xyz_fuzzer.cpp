@@ -1,5 +1,8 @@
 // The XYZ decoder in both reading forms: the palette-index image with its table, and the
-// true-colour image, which must be that table applied to those indices.
+// true-colour image, which must be that table applied to those indices. A decode that keeps
+// a corner accepts and refuses alike and gives that corner's indices.
+
+#include <algorithm>
 
 #include "codecs/xyz.hpp"
 #include "fuzz_target.hpp"
@@ -24,7 +27,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(colours.has_value() == (colourWhy == XyzError::none));
   // The colour image may be refused as too large where the indices are not.
   if (colourWhy != XyzError::tooLarge) FUZZ_CHECK(colourWhy == indexedWhy);
+
+  DecodeLimits corner;
+  corner.keptWidth = 7;
+  corner.keptHeight = 5;
+  PaletteTable cornerTable{};
+  XyzError cornerWhy = XyzError::none;
+  const auto part = decodeXyzImage(file, cornerTable, true, false, &cornerWhy, corner);
+  FUZZ_CHECK(cornerWhy == indexedWhy && part.has_value() == indices.has_value());
   if (!indices) return 0;
+  FUZZ_CHECK(cornerTable == sixBitTable);
+  FUZZ_CHECK(part->width() == std::min(indices->width(), 7u));
+  FUZZ_CHECK(part->height() == std::min(indices->height(), 5u));
+  for (std::uint32_t y = 0; y < part->height(); ++y) {
+    for (std::uint32_t x = 0; x < part->width(); ++x)
+      FUZZ_CHECK(part->row(y)[x] == indices->row(y)[x]);
+  }
 
   FUZZ_CHECK(sameIndices && indices->bytes().size() == sameIndices->bytes().size());
   FUZZ_CHECK(indices->bytesPerPixel() == 1 && indices->layout() == PixelLayout::full);

@@ -231,6 +231,34 @@ TEST(FaceLoader, PngFaceSetGivesA24BitFace) {
   EXPECT_EQ(bmpColour(mask, 47, 47), 0xFF00FFu);
 }
 
+// Of a face set larger than 192 × 192 only the corner the faces come from is kept: every
+// face is that of a face set holding just the corner.
+TEST(FaceLoader, LargerFaceSetsGiveTheFacesOfTheirCorner) {
+  TempFolder game;
+  std::filesystem::create_directories(game.path() / "FaceSet");
+  for (std::uint32_t size : {192u, 250u}) {
+    const std::string name = std::to_string(size);
+    game.write("FaceSet/Png" + name + ".png", asText(rgbaFaceSetPng(size)));
+    const std::uint32_t width = 2 * size - 192;
+    auto image = PixelImage::make(PixelLayout::full, 1, width, size, width);
+    ASSERT_TRUE(image);
+    for (std::uint32_t y = 0; y < size; ++y) {
+      for (std::uint32_t x = 0; x < width; ++x)
+        image->row(y)[x] = facePixel(static_cast<int>(x), static_cast<int>(y));
+    }
+    ASSERT_EQ(
+        saveXyzImage(game / ("FaceSet/Xyz" + name + ".xyz"), *image, PaletteTable{}, false, false),
+        XyzError::none);
+  }
+  for (const char* kind : {"Png", "Xyz"}) {
+    for (std::int32_t index : {0, 3, 12, 15}) {
+      const Bytes corner = faceBmp(game, kind + std::string("192"), index);
+      ASSERT_FALSE(corner.empty());
+      EXPECT_EQ(faceBmp(game, kind + std::string("250"), index), corner) << kind << index;
+    }
+  }
+}
+
 TEST(FaceLoader, BmpWinsOverPngAndCaseIsIgnoredOnLinux) {
   TempFolder game;
   game.write("FACESET/hero.BMP", asText(faceSetBmp(8, 256)));

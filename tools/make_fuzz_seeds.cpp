@@ -91,8 +91,10 @@ std::vector<std::pair<std::string, Bytes>> bmpSeeds() {
   };
 }
 
+// With pieces > 1 the stream is cut into that many "IDAT" chunks and the extra chunks stand
+// after the first, where a decoder that joins the pieces in place must have read them.
 Bytes pngOf(std::uint32_t width, std::uint32_t height, std::uint8_t depth, std::uint8_t type,
-            std::uint8_t interlace, std::vector<ChunkRecipe> extra = {}) {
+            std::uint8_t interlace, std::vector<ChunkRecipe> extra = {}, std::size_t pieces = 1) {
   const std::size_t channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
   const std::size_t rowBytes = (width * depth * channels + 7) / 8;
   // Adam7 rows are never longer than plain ones, and a short stream is refused only by size:
@@ -123,8 +125,14 @@ Bytes pngOf(std::uint32_t width, std::uint32_t height, std::uint8_t depth, std::
     }
   }
   std::vector<ChunkRecipe> chunks = {ihdr(width, height, depth, type, interlace)};
-  chunks.insert(chunks.end(), extra.begin(), extra.end());
-  chunks.push_back(idat(zlib(scanlines)));
+  const Bytes stream = zlib(scanlines);
+  for (std::size_t i = 0; i < pieces; ++i) {
+    if (i == std::min<std::size_t>(pieces - 1, 1))
+      chunks.insert(chunks.end(), extra.begin(), extra.end());
+    const auto from = static_cast<std::ptrdiff_t>(stream.size() * i / pieces);
+    const auto to = static_cast<std::ptrdiff_t>(stream.size() * (i + 1) / pieces);
+    chunks.push_back(idat(Bytes(stream.begin() + from, stream.begin() + to)));
+  }
   chunks.push_back(iend());
   return pngFile(chunks);
 }
@@ -141,6 +149,7 @@ std::vector<std::pair<std::string, Bytes>> pngSeeds() {
       {"rgba16", pngOf(3, 2, 16, 6, 0)},
       {"rgba8-adam7", pngOf(8, 8, 8, 6, 1)},
       {"palette2-adam7", pngOf(8, 8, 2, 3, 1, {plte(4)})},
+      {"palette8-split", pngOf(9, 6, 8, 3, 0, {plte(60), trns(bytesOf({9, 99}))}, 3)},
   };
 }
 
@@ -206,8 +215,12 @@ std::vector<std::pair<std::string, Bytes>> conversionSeeds() {
   const Bytes bmp = paletted(24, 20, 8);
   const Bytes png = pngOf(20, 12, 8, 2, 0);
   const Bytes xyz = xyzFile(24, 16, zlibStream(xyzContent(24, 16)));
+  // Larger than a face set: the faces come from the corner the loader keeps.
+  const Bytes largePng = pngOf(200, 197, 1, 0, 0, {}, 4);
+  const Bytes largeXyz = xyzFile(300, 199, zlibStream(xyzContent(300, 199), 9));
   return {
       {"three-kinds", conversionInput({{0, bmp}, {1, png}, {2, xyz}}, save)},
+      {"large-face-sets", conversionInput({{1, largePng}, {2, largeXyz}}, save)},
       {"rle-bmp", conversionInput({{0, runLength(8, {3, 1, 0, 3, 7, 8, 9, 0, 0, 1})}}, save)},
       {"no-face-sets", conversionInput({}, save)},
       {"not-a-save", conversionInput({{0, bmp}}, "LcfSaveData")},

@@ -157,28 +157,42 @@ std::optional<std::size_t> expectedSize(const PngInfo& info) {
   return total;
 }
 
-// The image data of every "IDAT" chunk, wherever it stands, joined in file order: a view of
-// the one chunk where there is one, else a copy in `joined`.
-bool joinImageData(PngInfo& info, Bytes& joined, ByteView& data) {
+// The bytes of image data in all "IDAT" chunks together.
+std::optional<std::size_t> imageDataSize(PngInfo& info) {
   std::optional<std::size_t> total = 0;
-  std::size_t count = 0;
   for (const PngChunk& chunk : info.chunks) {
-    if (isType(chunk, "IDAT")) {
-      total = checkedAdd(total, chunk.length);
-      ++count;
-      data = chunk.data;
-    }
+    if (isType(chunk, "IDAT")) total = checkedAdd(total, chunk.length);
   }
   // The chunks lie in the file, so their total cannot overflow; the check costs nothing.
-  if (!total) return fail(info, PngError::tooLarge);
-  if (*total == 0) return fail(info, PngError::noImageData);
-  if (count == 1) return true;
-  joined.reserve(*total);
+  if (!total || *total == 0) {
+    fail(info, total ? PngError::noImageData : PngError::tooLarge);
+    return std::nullopt;
+  }
+  return total;
+}
+
+// The image data of every "IDAT" chunk, wherever it stands, joined in file order: a view of
+// the one chunk where there is one, else moved together in a writable file (whose chunks are
+// then not read again), else a copy in `joined`.
+ByteView joinImageData(const PngInfo& info, std::size_t total, Bytes& joined) {
+  const PngChunk* first = firstChunk(info, "IDAT");
+  if (first->length == total) return first->data;
+  if (info.writableFile) {
+    std::uint8_t* const start = info.writableFile + (first->data.data() - info.file.data());
+    std::uint8_t* end = start;
+    for (const PngChunk& chunk : info.chunks) {
+      if (!isType(chunk, "IDAT")) continue;
+      // Later chunks lie further on, so a move never overwrites data not yet moved.
+      std::memmove(end, info.writableFile + (chunk.data.data() - info.file.data()), chunk.length);
+      end += chunk.length;
+    }
+    return ByteView(start, total);
+  }
+  joined.reserve(total);
   for (const PngChunk& chunk : info.chunks) {
     if (isType(chunk, "IDAT")) joined.insert(joined.end(), chunk.data.begin(), chunk.data.end());
   }
-  data = joined;
-  return true;
+  return joined;
 }
 
 bool inflateScanlines(PngInfo& info, ByteView stream, std::size_t expected,
@@ -205,9 +219,8 @@ bool inflateScanlines(PngInfo& info, ByteView stream, std::size_t expected,
 
 bool readChunksAndInflate(PngInfo& info, const DecodeLimits& limits) {
   if (!walkChunks(info) || !readHeader(info)) return false;
-  Bytes joined;
-  ByteView stream;
-  if (!joinImageData(info, joined, stream)) return false;
+  const std::optional<std::size_t> streamSize = imageDataSize(info);
+  if (!streamSize) return false;
   auto expected = expectedSize(info);
   // The scanlines and the output are held at once; the full form's rows are the widest.
   auto output = checkedMul(PixelImage::pitchFor(info.width, 4, 32), info.height);
@@ -215,7 +228,8 @@ bool readChunksAndInflate(PngInfo& info, const DecodeLimits& limits) {
   if (!held || *held > limits.maxDecodedBytes) return fail(info, PngError::tooLarge);
   // The palette and transparency checks are cheap; a file they refuse is never inflated.
   if (!readPalette(info) || !readTransparency(info)) return false;
-  return inflateScanlines(info, stream, *expected, limits);
+  Bytes joined;
+  return inflateScanlines(info, joinImageData(info, *streamSize, joined), *expected, limits);
 }
 
 }  // namespace

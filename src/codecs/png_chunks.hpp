@@ -30,8 +30,9 @@ struct PngRgb {
   std::uint8_t blue = 0;
 };
 
-// The state of one decode. The caller places the file bytes in `file`; readPngChunks fills
-// the rest.
+// The state of one decode. The caller places the file bytes in `file`, and the same bytes in
+// writableFile when they may be overwritten (image data in several chunks is then joined in
+// place instead of copied); readPngChunks fills the rest.
 struct PngInfo {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
@@ -52,6 +53,7 @@ struct PngInfo {
   std::uint16_t blueKey = 0;
 
   ByteView file;
+  std::uint8_t* writableFile = nullptr;
   std::size_t readPosition = 0;
   std::vector<PngChunk> chunks;
 

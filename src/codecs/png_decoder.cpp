@@ -205,10 +205,14 @@ ConvertContext contextFor(const PngInfo& info) {
 
 // ---- Reconstruction ----------------------------------------------------------------------
 
-std::optional<PixelImage> makeOutput(const PngInfo& info, PngTarget target) {
+// The image of the kept corner of the picture.
+std::optional<PixelImage> makeOutput(const PngInfo& info, PngTarget target,
+                                     const DecodeLimits& limits) {
+  const std::uint32_t width = std::min(info.width, limits.keptWidth);
+  const std::uint32_t height = std::min(info.height, limits.keptHeight);
   // The full form pads rows to 32 bytes; the others have none.
   const std::size_t alignment = target == PngTarget::fullImage ? 32 : 1;
-  auto pitch = PixelImage::pitchFor(info.width, 4, alignment);
+  auto pitch = PixelImage::pitchFor(width, 4, alignment);
   if (!pitch) return std::nullopt;
   const PixelLayout layout = target == PngTarget::compactImage ? PixelLayout::compact
                              : target == PngTarget::fullImage  ? PixelLayout::full
@@ -216,13 +220,13 @@ std::optional<PixelImage> makeOutput(const PngInfo& info, PngTarget target) {
   // Every pixel is written by the passes; only the full form's row padding is not, so only
   // that form starts zero-filled.
   if (target == PngTarget::fullImage) {
-    return PixelImage::make(layout, 4, info.width, info.height, *pitch);
+    return PixelImage::make(layout, 4, width, height, *pitch);
   }
-  return PixelImage::makeForOverwrite(layout, 4, info.width, info.height, *pitch);
+  return PixelImage::makeForOverwrite(layout, 4, width, height, *pitch);
 }
 
 // Undoes the filters of every row in place, in one forward sweep over all passes, and
-// converts each row into the output as soon as it is restored.
+// converts each row, as far as it lies in the image, into it as soon as it is restored.
 PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelImage& image) {
   const bool rgba = image.layout() == PixelLayout::bottomUpRgba;
   const ConvertRow convert = rgba ? converterFor<true>(info) : converterFor<false>(info);
@@ -241,11 +245,18 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
     const std::size_t columnOffset = std::size_t{pass.columnStart} * 4;
     const std::size_t step = std::size_t{pass.columnStep} * 4;
     const std::uint8_t* prior = zeroRow.data();
+    // The pass's pixels left of the image's right edge.
+    const std::uint32_t kept =
+        pass.columnStart >= image.width()
+            ? 0
+            : std::min(pass.width,
+                       (image.width() - pass.columnStart + pass.columnStep - 1) / pass.columnStep);
     auto convertRow = [&](const std::uint8_t* row, std::uint32_t r) {
       // y stays below the height, so it fits in 32 bits.
       const std::uint32_t y = pass.rowStart + r * pass.rowStep;
-      const std::uint32_t stored = rgba ? info.height - 1 - y : y;
-      convert(row, pass.width, image.row(stored) + columnOffset, step, context);
+      if (y >= image.height() || kept == 0) return;
+      const std::uint32_t stored = rgba ? image.height() - 1 - y : y;
+      convert(row, kept, image.row(stored) + columnOffset, step, context);
     };
     for (std::uint32_t r = 0; r < pass.height; ++r) {
       std::uint8_t* row = position + 1;
@@ -286,8 +297,8 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
   return PngError::none;
 }
 
-std::optional<PixelImage> decode(ByteView bytes, PngTarget target, PngError& why,
-                                 const DecodeLimits& limits) {
+std::optional<PixelImage> decode(ByteView bytes, std::uint8_t* writable, PngTarget target,
+                                 PngError& why, const DecodeLimits& limits) {
   if (bytes.size() < kMinimumFileSize) {
     why = PngError::tooShort;
     return std::nullopt;
@@ -299,6 +310,7 @@ std::optional<PixelImage> decode(ByteView bytes, PngTarget target, PngError& why
   }
   PngInfo info;
   info.file = bytes;
+  info.writableFile = writable;
   if (!readPngChunks(info, limits)) {
     why = info.error;
     return std::nullopt;
@@ -308,7 +320,7 @@ std::optional<PixelImage> decode(ByteView bytes, PngTarget target, PngError& why
     why = PngError::tooLarge;
     return std::nullopt;
   }
-  auto image = makeOutput(info, target);
+  auto image = makeOutput(info, target, limits);
   if (!image) {
     why = PngError::outOfMemory;
     return std::nullopt;
@@ -323,7 +335,16 @@ std::optional<PixelImage> decode(ByteView bytes, PngTarget target, PngError& why
 std::optional<PixelImage> decodePngBuffer(ByteView bytes, PngTarget target, PngError* why,
                                           const DecodeLimits& limits) {
   PngError error = PngError::none;
-  std::optional<PixelImage> image = decode(bytes, target, error, limits);
+  std::optional<PixelImage> image = decode(bytes, nullptr, target, error, limits);
+  if (why) *why = error;
+  if (error != PngError::none) return std::nullopt;
+  return image;
+}
+
+std::optional<PixelImage> decodePngBufferInPlace(std::span<std::uint8_t> bytes, PngTarget target,
+                                                 PngError* why, const DecodeLimits& limits) {
+  PngError error = PngError::none;
+  std::optional<PixelImage> image = decode(bytes, bytes.data(), target, error, limits);
   if (why) *why = error;
   if (error != PngError::none) return std::nullopt;
   return image;

@@ -5,6 +5,7 @@
 // and no gamma, background or colour-space correction is applied.
 
 #include <optional>
+#include <span>
 #include <string>
 
 #include "codecs/png_error.hpp"
@@ -24,6 +25,12 @@ enum class PngTarget {
 // given, then says why. Never throws.
 std::optional<PixelImage> decodePngBuffer(ByteView bytes, PngTarget target, PngError* why = nullptr,
                                           const DecodeLimits& limits = kDefaultDecodeLimits);
+
+// decodePngBuffer that may overwrite the file's bytes, to join image data held in several
+// chunks without a copy of it.
+std::optional<PixelImage> decodePngBufferInPlace(std::span<std::uint8_t> bytes, PngTarget target,
+                                                 PngError* why = nullptr,
+                                                 const DecodeLimits& limits = kDefaultDecodeLimits);
 
 // Reads the file at `path` and decodes it as decodePngBuffer does.
 std::optional<PixelImage> loadPngImage(const std::string& path, PngTarget target,

@@ -70,14 +70,15 @@ class InflateStream {
 };
 
 // Inflates the stream straight into the palette and the image rows, so no buffer of the whole
-// picture is ever made; trailing bytes are counted and dropped. The stream must end, and must
-// yield the palette and every pixel but no more than the pixels plus kTrailingRoom bytes.
-XyzError inflatePicture(ByteView data, RawPalette& palette, PixelImage& image) {
+// picture is ever made; pixels outside the image (the kept corner) and trailing bytes are
+// counted and dropped. The stream must end, and must yield the palette and every pixel but
+// no more than the pixels plus kTrailingRoom bytes.
+XyzError inflatePicture(ByteView data, XyzSize size, RawPalette& palette, PixelImage& image) {
   InflateStream inflater;
   if (!inflater.ready()) return XyzError::outOfMemory;
   z_stream& zs = inflater.get();
-  const std::size_t width = image.width();
-  const std::size_t pixelEnd = kPaletteBytes + width * image.height();
+  const std::size_t width = size.width;
+  const std::size_t pixelEnd = kPaletteBytes + width * size.height;
   const std::size_t capacity = pixelEnd + kTrailingRoom;
   std::array<std::uint8_t, 32768> discard;
   std::size_t given = 0;
@@ -95,9 +96,16 @@ XyzError inflatePicture(ByteView data, RawPalette& palette, PixelImage& image) {
       out = palette.data() + produced;
       room = kPaletteBytes - produced;
     } else if (produced < pixelEnd) {
-      const std::size_t pixel = produced - kPaletteBytes;
-      out = image.row(static_cast<std::uint32_t>(pixel / width)) + pixel % width;
-      room = width - pixel % width;
+      const std::size_t x = (produced - kPaletteBytes) % width;
+      const std::size_t y = (produced - kPaletteBytes) / width;
+      if (y < image.height() && x < image.width()) {
+        out = image.row(static_cast<std::uint32_t>(y)) + x;
+        room = image.width() - x;
+      } else {
+        // Outside the kept corner: the rest of this row, or all rows below it.
+        out = discard.data();
+        room = std::min(discard.size(), y < image.height() ? width - x : pixelEnd - produced);
+      }
     } else {
       // One byte more than the room left shows a stream that overflows it.
       out = discard.data();
@@ -141,12 +149,13 @@ std::optional<PixelImage> decodeIndexed(ByteView file, RawPalette& palette, XyzE
     report(error, XyzError::cannotHoldData);
     return std::nullopt;
   }
-  auto image = makeImage(1, size);
+  auto image = makeImage(
+      1, {std::min(size.width, limits.keptWidth), std::min(size.height, limits.keptHeight)});
   if (!image) {
     report(error, XyzError::outOfMemory);
     return std::nullopt;
   }
-  if (const XyzError why = inflatePicture(data, palette, *image); why != XyzError::none) {
+  if (const XyzError why = inflatePicture(data, size, palette, *image); why != XyzError::none) {
     report(error, why);
     return std::nullopt;
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace vantrix {
 
@@ -8,13 +9,17 @@ namespace vantrix {
 struct DecodeLimits {
   // Most bytes a decode holds for a picture at once: its output image with the row padding
   // of the widest output form, plus the inflated PNG scanlines beside it (XYZ's true-colour
-  // form: its index image too). With a 16 MiB input file held twice (the file and PNG's
-  // joined image data), a conversion then stays under 256 MiB.
+  // form: its index image too), counted for the whole picture whatever part of it is kept.
   std::size_t maxDecodedBytes = std::size_t{200} << 20;
   // A zlib stream of n bytes cannot inflate to more than maxInflateRatio × n bytes: the
   // cheapest deflate code is a 258-byte match in 2 bits (1-bit length and distance codes),
   // 4 of them a byte, and the stream's header and checksum inflate to nothing.
   std::size_t maxInflateRatio = 1032;
+  // The image keeps only the top-left keptWidth × keptHeight pixels; the rest is decoded and
+  // checked all the same but not held, so a caller that needs a corner (a face set's 192 ×
+  // 192) pays memory for that corner only. The refusal above still counts the whole picture.
+  std::uint32_t keptWidth = UINT32_MAX;
+  std::uint32_t keptHeight = UINT32_MAX;
 };
 
 inline constexpr DecodeLimits kDefaultDecodeLimits{};

@@ -23,18 +23,20 @@ constexpr int kFacesPerRow = 4;
 
 // Face sets are 192 × 192 pixels. Pictures that take more than 48 MiB to decode are refused
 // before they are inflated, so that a save naming four hostile face sets still converts in
-// well under 2 seconds and 256 MiB.
-constexpr DecodeLimits kFaceSetLimits{.maxDecodedBytes = std::size_t{48} << 20};
+// well under 2 seconds; of a larger picture only the corner the faces come from is kept.
+constexpr DecodeLimits kFaceSetLimits{.maxDecodedBytes = std::size_t{48} << 20,
+                                      .keptWidth = kFaceSetSize,
+                                      .keptHeight = kFaceSetSize};
 
 // Draws the face set onto a new canvas: BMP and XYZ pictures on an 8-bit canvas with their
 // own colours, PNG pictures on a 32-bit one. Nothing when there is nothing to cut a face from.
 std::optional<Canvas> drawFaceSet(const FaceSetFile& file) {
   Canvas canvas;
   if (file.kind == FaceSetKind::png) {
-    const std::optional<Bytes> bytes = platform::readFile(file.path);
+    std::optional<Bytes> bytes = platform::readFile(file.path, kMaxFaceSetFileBytes);
     if (!bytes) return std::nullopt;
     std::optional<PixelImage> image =
-        decodePngBuffer(*bytes, PngTarget::compactImage, nullptr, kFaceSetLimits);
+        decodePngBufferInPlace(*bytes, PngTarget::compactImage, nullptr, kFaceSetLimits);
     if (!image) return std::nullopt;
     // A face set of exactly the canvas's size becomes the canvas; others are drawn on one.
     if (canvas.adoptImage(std::move(*image), kFaceSetSize, kFaceSetSize)) return canvas;
@@ -48,14 +50,17 @@ std::optional<Canvas> drawFaceSet(const FaceSetFile& file) {
     return std::nullopt;
   }
   switch (file.kind) {
-    case FaceSetKind::bmp:
+    case FaceSetKind::bmp: {
+      const std::optional<Bytes> bytes = platform::readFile(file.path, kMaxFaceSetFileBytes);
+      if (!bytes) return std::nullopt;
       // A BMP that cannot be drawn still gives a face: whatever the canvas then holds.
-      loadBmpToCanvas(canvas, file.path);
+      loadBmpToCanvas(canvas, *bytes);
       return canvas;
+    }
     case FaceSetKind::png:
       return std::nullopt;  // drawn above
     case FaceSetKind::xyz: {
-      const std::optional<Bytes> bytes = platform::readFile(file.path);
+      const std::optional<Bytes> bytes = platform::readFile(file.path, kMaxFaceSetFileBytes);
       if (!bytes) return std::nullopt;
       PaletteTable table{};
       std::optional<PixelImage> image = decodeXyzImage(*bytes, table, /*sixBit=*/true,

@@ -3,6 +3,7 @@
 // The one place that talks to the operating system: files, folders, the console and the
 // locale. A POSIX and a Windows side implement it; nothing else includes system headers.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,10 @@ std::string systemNameFromWide(std::wstring_view name);
 // access denied). Files that are not plain files (devices, pipes) read as empty, so nothing
 // blocks or reads without end.
 std::optional<Bytes> readFile(const std::string& path);
+
+// readFile for a file that may be no larger than maxBytes: a larger one gives nothing, decided
+// from its size on the opened file before a byte is read, so its size costs nothing.
+std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes);
 
 // True when readFile would give the file's bytes: it exists, is no folder and can be opened.
 bool isReadableFile(const std::string& path);

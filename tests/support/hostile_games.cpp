@@ -2,7 +2,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/platform.hpp"
 #include "support/bmp_builder.hpp"
@@ -22,36 +24,36 @@ std::string saveOfFaces(const std::string& name) {
 
 HostileGame faceSetGame(const std::string& file, Bytes bytes) {
   const std::string name = file.substr(0, file.find('.'));
-  return {saveOfFaces(name), {{file, std::move(bytes)}}};
+  return {saveOfFaces(name), {{file, std::move(bytes)}}, {}};
 }
 
 // Saves.
 
 HostileGame heroNameOfLineBreaks() {
   // Each CR becomes "&#13;" in the document: five times the name.
-  const std::string name(kLargestInput - 64, '\r');
-  return {saveFile({chunk(100, {sub(11, name), sub(12, number(1))})}), {}};
+  const std::string name(kLargestSave - 64, '\r');
+  return {saveFile({chunk(100, {sub(11, name), sub(12, number(1))})}), {}, {}};
 }
 
 HostileGame endlessNumber() {
   std::string save = saveFile({});
-  save.resize(kLargestInput, '\x80');
-  return {save, {}};
+  save.resize(kLargestSave, '\x80');
+  return {save, {}, {}};
 }
 
 HostileGame manySubChunks() {
   // One chunk 100 of declared length 2^31 - 1 holding tiny hero names, one after another.
   std::string save = number(11) + "LcfSaveData" + number(100) + number(0x7FFFFFFF);
   const std::string tiny = number(11) + number(1) + "x";
-  while (save.size() + tiny.size() <= kLargestInput)
+  while (save.size() + tiny.size() <= kLargestSave)
     save += tiny;
-  return {save, {}};
+  return {save, {}, {}};
 }
 
 // PNG face sets.
 
 HostileGame pngHugeHeader() {
-  Bytes data(kLargestInput - 100);
+  Bytes data(kLargestFaceSet - 100);
   for (std::size_t i = 0; i < data.size(); ++i)
     data[i] = static_cast<std::uint8_t>(i * 131 + (i >> 9));
   return faceSetGame("Huge.png",
@@ -76,7 +78,56 @@ HostileGame pngOverLimit() {
 HostileGame pngEndlessStream() {
   // The header asks for 2,048 × 2,048 grey pixels; the stream would give 16 GB.
   return faceSetGame("Bomb.png", pngFile({ihdr(2048, 2048, 8, 0),
-                                          idat(endlessZeros(kLargestInput - 100)), iend()}));
+                                          idat(endlessZeros(kLargestFaceSet - 100)), iend()}));
+}
+
+// A PNG of nearly 16 MiB whose image data, in 1 MiB chunks that must be joined, inflates to
+// scanlines of which a part in each row is noise that does not compress, the rest zeros.
+Bytes pngOfNoise(std::uint32_t width, std::uint32_t height, std::uint8_t depth,
+                 std::uint8_t colourType) {
+  const std::size_t channels = colourType == 2 ? 3 : colourType == 4 ? 2 : 4;
+  const std::size_t rowLength = width * channels * depth / 8 + 1;
+  const std::size_t noise = std::min(rowLength, (kLargestFaceSet - (1 << 18)) / height);
+  Bytes scanlines(height * rowLength, 0);
+  std::uint32_t state = height;
+  for (std::size_t y = 0; y < height; ++y) {
+    for (std::size_t x = 1; x < noise; ++x) {
+      state = state * 1103515245u + 12345u;
+      scanlines[y * rowLength + x] = static_cast<std::uint8_t>(state >> 24);
+    }
+  }
+  const Bytes stream = zlibStream(scanlines, 1);
+  std::vector<ChunkRecipe> chunks = {ihdr(width, height, depth, colourType)};
+  for (std::size_t at = 0; at < stream.size(); at += std::size_t{1} << 20) {
+    const std::size_t end = std::min(stream.size(), at + (std::size_t{1} << 20));
+    chunks.push_back(idat(Bytes(stream.begin() + static_cast<std::ptrdiff_t>(at),
+                                stream.begin() + static_cast<std::ptrdiff_t>(end))));
+  }
+  chunks.push_back(iend());
+  return pngFile(chunks);
+}
+
+HostileGame pngLargestFileAndDecode() {
+  // 16-bit RGBA, 2,048 × 2,047: 32 MiB of scanlines and 16 MiB of output, the most a face
+  // set may take, from a 16 MiB file.
+  return faceSetGame("Full.png", pngOfNoise(2048, 2047, 16, 6));
+}
+
+HostileGame largestDocumentAndFaceSets() {
+  // Four such face sets of different shapes (RGBA, RGB and grey with alpha of 16 bits, RGB of
+  // 8), each decode near the 48 MiB limit, so no decode fits into what the one before freed;
+  // beside them the largest document a save may make: a hero name of line breaks, each
+  // written as five characters, filling the save.
+  HostileGame game = pngLargestFileAndDecode();
+  game.faceSets.push_back({"Rgb.png", pngOfNoise(2500, 2000, 16, 2)});
+  game.faceSets.push_back({"Grey.png", pngOfNoise(3000, 2090, 16, 4)});
+  game.faceSets.push_back({"Wide.png", pngOfNoise(4000, 1796, 8, 2)});
+  const std::string name(kLargestSave - 128, '\r');
+  game.save =
+      saveFile({chunk(100, {sub(11, name), sub(12, number(1)), sub(21, "Full"), sub(22, number(0)),
+                            sub(23, "Rgb"), sub(24, number(5)), sub(25, "Grey"),
+                            sub(26, number(10)), sub(27, "Wide"), sub(28, number(15))})});
+  return game;
 }
 
 // XYZ face sets.
@@ -88,12 +139,12 @@ HostileGame xyzLargestWithinLimit() {
 }
 
 HostileGame xyzEndlessStream() {
-  return faceSetGame("Bomb.xyz", xyzFile(0xFFFF, 768, endlessZeros(kLargestInput - 8)));
+  return faceSetGame("Bomb.xyz", xyzFile(0xFFFF, 768, endlessZeros(kLargestFaceSet - 8)));
 }
 
 HostileGame xyzDecoderLimit() {
   // Within what the XYZ decoder takes (3,199 rows of 64 KiB), beyond a face set's limit.
-  return faceSetGame("Huge.xyz", xyzFile(0xFFFF, 3199, endlessZeros(kLargestInput - 8)));
+  return faceSetGame("Huge.xyz", xyzFile(0xFFFF, 3199, endlessZeros(kLargestFaceSet - 8)));
 }
 
 HostileGame fourLargestFaceSets() {
@@ -121,7 +172,7 @@ HostileGame bmpTallestRows() {
   recipe.width = 1;
   recipe.height = 0x7FFFFFFF;
   recipe.palette = distinctPalette(256);
-  recipe.pixelData = Bytes(kLargestInput - 2000, 7);
+  recipe.pixelData = Bytes(kLargestFaceSet - 2000, 7);
   return faceSetGame("Tall.bmp", buildBmp(recipe));
 }
 
@@ -133,7 +184,7 @@ HostileGame bmpRunLengthBomb() {
   recipe.compression = 1;
   recipe.palette = distinctPalette(256);
   const Bytes pattern = {255, 9, 0, 2, 255, 255, 255, 3, 0, 0};
-  while (recipe.pixelData.size() + pattern.size() <= kLargestInput - 2000) {
+  while (recipe.pixelData.size() + pattern.size() <= kLargestFaceSet - 2000) {
     recipe.pixelData.insert(recipe.pixelData.end(), pattern.begin(), pattern.end());
   }
   return faceSetGame("Runs.bmp", buildBmp(recipe));
@@ -141,8 +192,80 @@ HostileGame bmpRunLengthBomb() {
 
 HostileGame rawCanvasDump() {
   Bytes dump = {0xFE, 0xFF, 0xFF, 0xFF, 0xFF};
-  dump.resize(kLargestInput, 5);
+  dump.resize(kLargestFaceSet, 5);
   return faceSetGame("Dump.bmp", dump);
+}
+
+// Face set files of every size: a 192 × 192 face set filled out to `size` bytes.
+
+constexpr std::uint64_t kJustOver = std::uint64_t{kLargestFaceSet} + 1;
+constexpr std::uint64_t kFourGiB = std::uint64_t{1} << 32;
+
+// The CRC-32 of `crc`'s bytes followed by `count` zero bytes, in steps that fit zlib's
+// length type everywhere.
+std::uint32_t crcWithZeros(uLong crc, std::uint64_t count) {
+  // zeros[k] is the CRC of 2^k zero bytes, made from two of the one before.
+  constexpr int kTop = 30;
+  const Bytes zero(1, 0);
+  uLong zeros[kTop + 1] = {crc32(0, zero.data(), 1)};
+  for (int k = 1; k <= kTop; ++k)
+    zeros[k] = crc32_combine(zeros[k - 1], zeros[k - 1], z_off_t{1} << (k - 1));
+  for (; count >= std::uint64_t{1} << kTop; count -= std::uint64_t{1} << kTop)
+    crc = crc32_combine(crc, zeros[kTop], z_off_t{1} << kTop);
+  for (int k = 0; k < kTop; ++k) {
+    if ((count >> k) & 1) crc = crc32_combine(crc, zeros[k], z_off_t{1} << k);
+  }
+  return static_cast<std::uint32_t>(crc);
+}
+
+Bytes faceSetIndices() {
+  Bytes pixels;
+  for (int y = 0; y < 192; ++y) {
+    for (int x = 0; x < 192; ++x)
+      pixels.push_back(static_cast<std::uint8_t>((x / 48 + y / 48 * 4) * 16 + (x + y) % 16));
+  }
+  return pixels;
+}
+
+// A PNG whose last chunk before "IEND" is an ancillary one of zeros, with its right CRC.
+HostileGame pngOfSize(std::uint64_t size) {
+  Bytes rows;
+  const Bytes pixels = faceSetIndices();
+  for (std::size_t y = 0; y < 192; ++y) {
+    rows.push_back(0);
+    rows.insert(rows.end(), pixels.begin() + static_cast<std::ptrdiff_t>(y * 192),
+                pixels.begin() + static_cast<std::ptrdiff_t>(y * 192 + 192));
+  }
+  Bytes head = pngFile({ihdr(192, 192, 8, 0), idat(zlib(rows))});
+  const Bytes end = chunkBytes(iend());
+  const std::uint64_t fill = size - head.size() - 12 - end.size();
+  const Bytes type = {'v', 'a', 'N', 't'};
+  for (int shift = 24; shift >= 0; shift -= 8)
+    head.push_back(static_cast<std::uint8_t>(fill >> shift));
+  head.insert(head.end(), type.begin(), type.end());
+  const std::uint32_t crc = crcWithZeros(crc32(0, type.data(), 4), fill);
+  Bytes tail;
+  for (int shift = 24; shift >= 0; shift -= 8)
+    tail.push_back(static_cast<std::uint8_t>(crc >> shift));
+  tail.insert(tail.end(), end.begin(), end.end());
+  return {saveOfFaces("Big"), {}, {{"Big.png", {size, {{0, head}, {size - tail.size(), tail}}}}}};
+}
+
+// A BMP followed by zeros up to the size.
+HostileGame bmpOfSize(std::uint64_t size) {
+  BmpRecipe recipe;
+  recipe.width = 192;
+  recipe.height = -192;
+  recipe.palette = distinctPalette(256);
+  recipe.pixelData = faceSetIndices();
+  return {saveOfFaces("Big"), {}, {{"Big.bmp", {size, {{0, buildBmp(recipe)}}}}}};
+}
+
+// An XYZ whose stream is followed by zeros up to the size.
+HostileGame xyzOfSize(std::uint64_t size) {
+  return {saveOfFaces("Big"),
+          {},
+          {{"Big.xyz", {size, {{0, xyzFile(192, 192, zlibStream(xyzContent(192, 192)))}}}}}};
 }
 
 }  // namespace
@@ -163,6 +286,17 @@ const std::vector<HostileRecipe>& hostileRecipes() {
       {"bmp-tallest-rows", bmpTallestRows, 4},
       {"bmp-run-length-bomb", bmpRunLengthBomb, 4},
       {"raw-canvas-dump", rawCanvasDump, 4},
+      {"png-largest-file-and-decode", pngLargestFileAndDecode, 4},
+      {"largest-document-and-face-sets", largestDocumentAndFaceSets, 4},
+      {"png-file-at-size-limit", [] { return pngOfSize(kLargestFaceSet); }, 4},
+      {"png-file-just-over-size-limit", [] { return pngOfSize(kJustOver); }, 0},
+      {"png-file-of-4-gib", [] { return pngOfSize(kFourGiB); }, 0},
+      {"bmp-file-at-size-limit", [] { return bmpOfSize(kLargestFaceSet); }, 4},
+      {"bmp-file-just-over-size-limit", [] { return bmpOfSize(kJustOver); }, 0},
+      {"bmp-file-of-4-gib", [] { return bmpOfSize(kFourGiB); }, 0},
+      {"xyz-file-at-size-limit", [] { return xyzOfSize(kLargestFaceSet); }, 4},
+      {"xyz-file-just-over-size-limit", [] { return xyzOfSize(kJustOver); }, 0},
+      {"xyz-file-of-4-gib", [] { return xyzOfSize(kFourGiB); }, 0},
   };
   return recipes;
 }
@@ -178,7 +312,26 @@ bool writeHostileGame(const HostileGame& game, const std::string& folder) {
   for (const auto& [name, bytes] : game.faceSets) {
     if (!platform::writeFile(folder + "/FaceSet/" + name, bytes)) return false;
   }
+  for (const auto& [name, file] : game.bigFiles) {
+    // Sized first, then written piece by piece: the zeros between are never written.
+    const std::string path = folder + "/FaceSet/" + name;
+    if (!platform::writeFile(path, {})) return false;
+    std::filesystem::resize_file(path, file.size, error);
+    std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+    for (const auto& [offset, bytes] : file.pieces) {
+      out.seekp(static_cast<std::streamoff>(offset));
+      out.write(reinterpret_cast<const char*>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
+    }
+    out.close();
+    if (error || !out) return false;
+  }
   return true;
+}
+
+HostileGame largeDocumentGame(std::size_t documentBytes) {
+  const std::string name(documentBytes / 5, '\r');
+  return {saveFile({chunk(100, {sub(11, name), sub(12, number(1))})}), {}, {}};
 }
 
 Bytes zlibOfZeros(std::size_t count) {

@@ -62,6 +62,42 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
+#if defined(O_TMPFILE)
+// Writes the bytes into an unnamed file in `folder` and names it only when it is complete,
+// then renames it over `path`: a run killed while writing leaves no file behind. Nothing when
+// no unnamed file can be made or named there; the named temporary file then decides.
+std::optional<ReplaceStatus> replaceThroughUnnamedFile(const std::string& folder,
+                                                       const std::string& prefix,
+                                                       const std::string& path,
+                                                       std::string_view text,
+                                                       const struct stat* existing) {
+  Fd out(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  if (!out.valid()) return std::nullopt;
+  const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
+  // Unnamed, a file that fails here vanishes with its descriptor.
+  if (!writeAll(out.get(), data, text.size())) return ReplaceStatus::cannotWrite;
+  if (existing && ::fchmod(out.get(), existing->st_mode & 07777) != 0) {
+    return ReplaceStatus::cannotWrite;
+  }
+  // Naming through /proc needs no privilege, unlike linkat's AT_EMPTY_PATH.
+  const std::string self = "/proc/self/fd/" + std::to_string(out.get());
+  std::random_device entropy;
+  std::string temporary;
+  bool named = false;
+  for (int attempt = 0; attempt < 100 && !named; ++attempt) {
+    temporary = prefix + std::to_string(entropy()) + ".tmp";
+    named = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    if (!named && errno != EEXIST) return std::nullopt;
+  }
+  if (!named) return std::nullopt;
+  if (!out.close() || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return ReplaceStatus::cannotWrite;
+  }
+  return ReplaceStatus::written;
+}
+#endif
+
 }  // namespace
 
 void prepareProcess() {
@@ -83,12 +119,17 @@ std::string pathFromSystemName(std::string_view name) {
 }
 
 std::optional<Bytes> readFile(const std::string& path) {
+  return readFile(path, UINT64_MAX);
+}
+
+std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) {
   Fd fd = openForReading(path);
   if (!fd.valid()) return std::nullopt;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
   Bytes bytes;
   if (!S_ISREG(info.st_mode)) return bytes;
+  if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return std::nullopt;
   try {
     bytes.resize(static_cast<std::size_t>(info.st_size));
   } catch (const std::exception&) {
@@ -160,6 +201,12 @@ ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view tex
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   const std::string prefix = (slash == std::string::npos ? "./." : folder + ".") + base + ".";
+#if defined(O_TMPFILE)
+  if (const auto status =
+          replaceThroughUnnamedFile(folder, prefix, path, text, exists ? &info : nullptr)) {
+    return *status;
+  }
+#endif
   std::random_device entropy;
   std::string temporary;
   int fd = -1;

@@ -113,6 +113,10 @@ std::string systemNameFromWide(std::wstring_view name) {
 }
 
 std::optional<Bytes> readFile(const std::string& path) {
+  return readFile(path, UINT64_MAX);
+}
+
+std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) {
   Handle file = openForReading(path);
   if (!file.valid()) return std::nullopt;
   Bytes bytes;
@@ -120,6 +124,7 @@ std::optional<Bytes> readFile(const std::string& path) {
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return bytes;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
+  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) return std::nullopt;
   try {
     bytes.resize(static_cast<std::size_t>(size.QuadPart));
   } catch (const std::exception&) {
