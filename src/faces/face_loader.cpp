@@ -11,7 +11,6 @@
 #include "codecs/xyz.hpp"
 #include "faces/face_set_lookup.hpp"
 #include "image/canvas.hpp"
-#include "platform/platform.hpp"
 
 namespace vantrix {
 namespace {
@@ -28,10 +27,10 @@ constexpr DecodeLimits kFaceSetLimits{.maxDecodedBytes = std::size_t{48} << 20};
 
 // Draws the face set onto a new canvas: BMP and XYZ pictures on an 8-bit canvas with their
 // own colours, PNG pictures on a 32-bit one. Nothing when there is nothing to cut a face from.
-std::optional<Canvas> drawFaceSet(const FaceSetFile& file) {
+std::optional<Canvas> drawFaceSet(const FaceSetFile& file, FaceFiles& files) {
   Canvas canvas;
   if (file.kind == FaceSetKind::png) {
-    const std::optional<Bytes> bytes = platform::readFile(file.path);
+    const std::optional<Bytes> bytes = files.readFile(file.path);
     if (!bytes) return std::nullopt;
     std::optional<PixelImage> image =
         decodePngBuffer(*bytes, PngTarget::compactImage, nullptr, kFaceSetLimits);
@@ -49,13 +48,15 @@ std::optional<Canvas> drawFaceSet(const FaceSetFile& file) {
   }
   switch (file.kind) {
     case FaceSetKind::bmp:
-      // A BMP that cannot be drawn still gives a face: whatever the canvas then holds.
-      loadBmpToCanvas(canvas, file.path);
+      // A BMP that cannot be read or drawn still gives a face: whatever the canvas then holds.
+      if (const std::optional<Bytes> bytes = files.readFile(file.path)) {
+        loadBmpToCanvas(canvas, ByteView(*bytes));
+      }
       return canvas;
     case FaceSetKind::png:
       return std::nullopt;  // drawn above
     case FaceSetKind::xyz: {
-      const std::optional<Bytes> bytes = platform::readFile(file.path);
+      const std::optional<Bytes> bytes = files.readFile(file.path);
       if (!bytes) return std::nullopt;
       PaletteTable table{};
       std::optional<PixelImage> image = decodeXyzImage(*bytes, table, /*sixBit=*/true,
@@ -78,8 +79,8 @@ const std::optional<Canvas>& FaceLoader::faceSetCanvas(const std::string& name) 
   if (known != drawn_.end()) return known->second;
   std::optional<Canvas> canvas;
   if (const std::optional<FaceSetFile> file =
-          findFaceSet(inputFileName_, name, style_, &listings_)) {
-    canvas = drawFaceSet(*file);
+          findFaceSet(inputFileName_, name, style_, &listings_, files_)) {
+    canvas = drawFaceSet(*file, files_);
   }
   return drawn_.emplace(name, std::move(canvas)).first->second;
 }

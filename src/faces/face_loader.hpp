@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/paths.hpp"
+#include "faces/face_files.hpp"
 #include "faces/face_set_lookup.hpp"
 #include "image/canvas.hpp"
 #include "save/save_preview.hpp"
@@ -22,8 +23,10 @@ namespace vantrix {
 // after its last face, so no more than one is held at a time when they come in order.
 class FaceLoader {
  public:
-  FaceLoader(std::string inputFileName, PathStyle style, std::span<const FaceSlot> faces = {})
-      : inputFileName_(std::move(inputFileName)), style_(style) {
+  // `files` are where the face sets are looked for and read.
+  FaceLoader(std::string inputFileName, PathStyle style, std::span<const FaceSlot> faces = {},
+             FaceFiles& files = diskFiles())
+      : inputFileName_(std::move(inputFileName)), style_(style), files_(files) {
     for (const FaceSlot& face : faces)
       ++facesLeft_[face.name];
   }
@@ -38,6 +41,7 @@ class FaceLoader {
 
   std::string inputFileName_;
   PathStyle style_;
+  FaceFiles& files_;
   mutable std::map<std::string, std::optional<Canvas>> drawn_;
   mutable std::map<std::string, int> facesLeft_;  // of the faces announced, per face set
   mutable FolderListings listings_;

@@ -4,8 +4,6 @@
 #include <array>
 #include <vector>
 
-#include "platform/platform.hpp"
-
 namespace vantrix {
 namespace {
 
@@ -40,17 +38,17 @@ bool isWindowsDeviceName(std::string_view name) {
 
 // The entries of `folder` whose names equal `wanted` ignoring ASCII case, in byte order.
 std::vector<std::string> namesIgnoringCase(const std::string& folder, std::string_view wanted,
-                                           FolderListings* listings) {
+                                           FolderListings* listings, FaceFiles& files) {
   std::optional<std::vector<std::string>> listed;
   const std::optional<std::vector<std::string>>* names = &listed;
   if (listings) {
     auto known = listings->byFolder.find(folder);
     if (known == listings->byFolder.end()) {
-      known = listings->byFolder.emplace(folder, platform::listFolder(folder)).first;
+      known = listings->byFolder.emplace(folder, files.listFolder(folder)).first;
     }
     names = &known->second;
   } else {
-    listed = platform::listFolder(folder);
+    listed = files.listFolder(folder);
   }
   std::vector<std::string> matches;
   if (*names) {
@@ -77,13 +75,13 @@ std::string projectFolder(std::string_view inputFileName, PathStyle style) {
 
 std::optional<std::string> findIgnoringCase(std::string_view inputFileName,
                                             const std::string& fileName, PathStyle style,
-                                            FolderListings* listings) {
+                                            FolderListings* listings, FaceFiles& files) {
   const std::string project = projectFolder(inputFileName, style);
   for (const std::string& folder :
-       namesIgnoringCase(project.empty() ? "." : project, kFaceSetFolder, listings)) {
+       namesIgnoringCase(project.empty() ? "." : project, kFaceSetFolder, listings, files)) {
     const std::string folderPath = project + folder + preferredSeparator(style);
-    for (const std::string& file : namesIgnoringCase(folderPath, fileName, listings)) {
-      if (platform::isReadableFile(folderPath + file)) return folderPath + file;
+    for (const std::string& file : namesIgnoringCase(folderPath, fileName, listings, files)) {
+      if (files.isReadableFile(folderPath + file)) return folderPath + file;
     }
   }
   return std::nullopt;
@@ -106,15 +104,16 @@ std::string faceSetFolder(std::string_view inputFileName, PathStyle style) {
 }
 
 std::optional<FaceSetFile> findFaceSet(std::string_view inputFileName, std::string_view name,
-                                       PathStyle style, FolderListings* listings) {
+                                       PathStyle style, FolderListings* listings,
+                                       FaceFiles& files) {
   if (!isPlainFaceSetName(name, style)) return std::nullopt;
   const std::string base = faceSetFolder(inputFileName, style) + std::string(name);
   for (const Extension& extension : kExtensions) {
     const std::string path = base + std::string(extension.text);
-    if (platform::isReadableFile(path)) return FaceSetFile{extension.kind, path};
+    if (files.isReadableFile(path)) return FaceSetFile{extension.kind, path};
     if (style == PathStyle::posix) {
       const std::string fileName = std::string(name) + std::string(extension.text);
-      if (auto found = findIgnoringCase(inputFileName, fileName, style, listings)) {
+      if (auto found = findIgnoringCase(inputFileName, fileName, style, listings, files)) {
         return FaceSetFile{extension.kind, *found};
       }
     }

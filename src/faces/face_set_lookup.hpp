@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/paths.hpp"
+#include "faces/face_files.hpp"
 
 namespace vantrix {
 
@@ -34,8 +35,10 @@ struct FolderListings {
 
 // Finds face set `name` as NAME.bmp, NAME.png or NAME.xyz, in that order. Where names are
 // case-sensitive, a file that matches only when ASCII case is ignored is found too, as it is
-// on Windows, where the games are made. `listings`, when given, keeps the folders listed.
+// on Windows, where the games are made. `listings`, when given, keeps the folders listed;
+// `files` are where the folders and files are looked for.
 std::optional<FaceSetFile> findFaceSet(std::string_view inputFileName, std::string_view name,
-                                       PathStyle style, FolderListings* listings = nullptr);
+                                       PathStyle style, FolderListings* listings = nullptr,
+                                       FaceFiles& files = diskFiles());
 
 }  // namespace vantrix
