@@ -82,12 +82,12 @@ double decimalNumber(std::string_view text) {
   }
 
   double value = 0;
-#ifdef __cpp_lib_to_chars
+#ifndef _LIBCPP_VERSION
   auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
   const bool outOfRange = error == std::errc::result_out_of_range;
 #else
-  // Without floating-point from_chars (older libc++, as in the WebAssembly build): strtod,
-  // which reads the same plain decimal text alike in the C locale such builds keep.
+  // libc++ (the WebAssembly build's) has no floating-point from_chars: strtod reads the same
+  // plain decimal text alike in the C locale that build keeps.
   errno = 0;
   value = std::strtod(number.c_str(), nullptr);
   const bool outOfRange = errno == ERANGE;
@@ -108,13 +108,14 @@ std::string integerText(std::int32_t value) {
 
 std::string numberText(double value) {
   char buffer[64];
-#ifdef __cpp_lib_to_chars
+#ifndef _LIBCPP_VERSION
   auto [end, error] =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 16);
   if (error != std::errc()) return {};
   return std::string(buffer, end);
 #else
-  // to_chars's general format is defined as printf's %.16g in the C locale.
+  // Nor to_chars with a precision: its general format is defined as printf's %.16g in the C
+  // locale.
   const int length = std::snprintf(buffer, sizeof buffer, "%.16g", value);
   if (length < 0 || static_cast<std::size_t>(length) >= sizeof buffer) return {};
   return std::string(buffer, static_cast<std::size_t>(length));
