@@ -247,6 +247,18 @@ async function facePixels(page) {
   }));
 }
 
+// Opens a game folder on a page, after a file that leaves one error slot, and waits for its
+// `count` slots: slots still shown from before are never taken for the folder's.
+async function openFolder(page, open, count) {
+  await page.bringToFront();
+  await page.setInputFiles("#files", { name: "empty.xml", mimeType: "text/xml", buffer: Buffer.alloc(0) });
+  await page.waitForFunction(() => document.querySelectorAll(".slot").length === 1 &&
+                                   document.querySelector(".slot.bad") !== null);
+  await open();
+  await page.waitForFunction((n) => document.querySelectorAll(".slot:not(.bad)").length === n &&
+    Array.from(document.images).every((image) => image.complete), count, { timeout: 20000 });
+}
+
 async function waitForSlots(page, count) {
   await page.waitForFunction((n) => document.querySelectorAll(".slot").length === n &&
     Array.from(document.images).every((image) => image.complete), count, { timeout: 10000 });
@@ -372,8 +384,8 @@ try {
     faces: exampleSlot.faces.map((face) => face.replace(/(: no picture)?$/, ": no picture")),
     missing: ["no picture", "no picture", "no picture", "no picture"] }], await slotTexts(page));
 
-  // Game folders: chosen, dropped, and on a page that can start no worker, where the saves
-  // are converted on the page itself.
+  // Game folders: chosen and dropped, and so on a page that can start no worker, where the
+  // saves are converted on the page itself.
   const noWorkerPage = await context.newPage();
   await noWorkerPage.addInitScript(() => { delete window.Worker; });
   noWorkerPage.on("pageerror", (error) => pageErrors.push(String(error)));
@@ -400,14 +412,10 @@ try {
       ["chosen", page, () => page.setInputFiles("#folder", game.folder), "worker"],
       ["dropped", page, () => dropFolder(page, game.folder), "worker"],
       ["chosen, no worker", noWorkerPage, () => noWorkerPage.setInputFiles("#folder", game.folder), "page"],
+      ["dropped, no worker", noWorkerPage, () => dropFolder(noWorkerPage, game.folder), "page"],
     ];
     for (const [way, on, open, converter] of ways) {
-      await on.setInputFiles("#files", { name: "empty.xml", mimeType: "text/xml", buffer: Buffer.alloc(0) });
-      await waitForSlots(on, 1);
-      await on.bringToFront();
-      await open();
-      await on.waitForFunction((n) => document.querySelectorAll(".slot:not(.bad)").length === n &&
-        Array.from(document.images).every((image) => image.complete), saves.length, { timeout: 20000 });
+      await openFolder(on, open, saves.length);
       const what = `${game.name} ${way}`;
       checkEqual(`${what}: slots`, wanted, await slotTexts(on));
       checkEqual(`${what}: converted in the ${converter}`, converter, await on.evaluate(() => document.body.dataset.converter));
@@ -420,9 +428,7 @@ try {
     }
 
     // Each slot saved as its preview document is the executable's, byte for byte.
-    await page.bringToFront();
-    await page.setInputFiles("#folder", game.folder);
-    await waitForSlots(page, saves.length);
+    await openFolder(page, () => page.setInputFiles("#folder", game.folder), saves.length);
     const buttons = await page.$$(".slot .download");
     checkEqual(`${game.name}: download buttons`, saves.length, buttons.length);
     for (const [i, save] of saves.entries()) {
