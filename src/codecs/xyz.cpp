@@ -1,6 +1,7 @@
 #include "codecs/xyz.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "codecs/inflate.hpp"
@@ -43,11 +44,13 @@ std::optional<PixelImage> makeImage(int bytesPerPixel, XyzSize size) {
   return PixelImage::make(PixelLayout::full, bytesPerPixel, size.width, size.height, *pitch);
 }
 
-// Inflates the stream into `buffer`: the palette, the rows without padding, and whatever the
-// stream holds after them. It must end, and must yield the palette and every pixel but no more
-// than the pixels plus kXyzTrailingRoom bytes.
-XyzError inflatePicture(ByteView data, std::uint8_t* buffer, std::size_t pixelEnd) {
-  const InflateOutcome outcome = inflateZlibInto(data, buffer, pixelEnd + kXyzTrailingRoom);
+// Inflates the stream into `room` bytes of `buffer`: the palette, the rows without padding,
+// and whatever the stream holds after them. It must end, and must yield the palette and every
+// pixel but no more than the pixels plus kXyzTrailingRoom bytes; a room smaller than that
+// must hold all the stream can yield.
+XyzError inflatePicture(ByteView data, std::uint8_t* buffer, std::size_t pixelEnd,
+                        std::size_t room) {
+  const InflateOutcome outcome = inflateZlibInto(data, buffer, room);
   switch (outcome.end) {
     case InflateEnd::complete:
       return outcome.produced < pixelEnd ? XyzError::shortStream : XyzError::none;
@@ -101,16 +104,21 @@ std::optional<PixelImage> decodeIndexed(ByteView file, RawPalette& palette, XyzE
     report(error, XyzError::cannotHoldData);
     return std::nullopt;
   }
-  // One buffer takes all the stream may yield and then becomes the image: the room after the
-  // pixels is more than the rows' padding needs.
+  // One buffer takes all the stream may yield and then becomes the image. A stream yields at
+  // most 1,032 bytes a byte (the default ratio is deflate's own), so a short one needs no
+  // megabyte of room after the pixels.
   const std::size_t pixelEnd = kXyzPaletteBytes + pixels;
-  PixelBytes buffer(pixelEnd + kXyzTrailingRoom);
-  if (const XyzError why = inflatePicture(data, buffer.data(), pixelEnd); why != XyzError::none) {
+  const std::size_t pitch = *PixelImage::pitchFor(size.width, 1, 16);
+  const std::size_t most =
+      checkedMul(data.size(), kDefaultDecodeLimits.maxInflateRatio).value_or(SIZE_MAX);
+  const std::size_t room = std::min(pixelEnd + kXyzTrailingRoom, std::max(most, pixelEnd));
+  PixelBytes buffer(std::max(room, pitch * size.height));
+  if (const XyzError why = inflatePicture(data, buffer.data(), pixelEnd, room);
+      why != XyzError::none) {
     report(error, why);
     return std::nullopt;
   }
   std::copy_n(buffer.begin(), kXyzPaletteBytes, palette.begin());
-  const std::size_t pitch = *PixelImage::pitchFor(size.width, 1, 16);
   spreadRows(buffer.data(), size.width, size.height, pitch);
   auto image =
       PixelImage::adopt(std::move(buffer), PixelLayout::full, 1, size.width, size.height, pitch);
