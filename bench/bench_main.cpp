@@ -1,5 +1,6 @@
 // The benchmarks: PNG decoding by vantrix and by four other decoders on three sets of
-// pictures, and whole conversions of a game's save, in one binary and one run.
+// pictures, the example game's XYZ face set decoded by vantrix's inflater and by zlib's, and
+// whole conversions of a game's save, in one binary and one run.
 //   vantrix_bench --data=FOLDER [--pngsuite=FOLDER] [--games=FOLDER] [benchmark flags]
 // FOLDER is what make_bench_data wrote. After the runs a table gives each decoder's best
 // MB/s of decoded RGBA output on each set and vantrix's ratio to each.
@@ -15,9 +16,11 @@
 #include <string_view>
 #include <vector>
 
+#include "codecs/xyz.hpp"
 #include "decoders.hpp"
 #include "platform/platform.hpp"
 #include "vantrix/vantrix.hpp"
+#include "xyz_zlib.hpp"
 
 namespace {
 
@@ -107,6 +110,31 @@ void decodeSet(benchmark::State& state, const PictureSet* set, const bench::Deco
                           static_cast<std::int64_t>(set->outputBytes));
 }
 
+// An XYZ face set decoded as the face loader decodes it (palette indices, six-bit colours in
+// blue-green-red order), by vantrix's own inflater or by zlib's.
+void decodeXyz(benchmark::State& state, const vantrix::Bytes* file, bool byZlib) {
+  for (auto _ : state) {
+    vantrix::PaletteTable table{};
+    auto image = byZlib ? bench::decodeXyzByZlib(*file, table)
+                        : vantrix::decodeXyzImage(*file, table, true, false);
+    benchmark::DoNotOptimize(image);
+  }
+}
+
+// Both XYZ paths must give the same picture before they are timed.
+bool sameXyzDecodes(const vantrix::Bytes& file) {
+  vantrix::PaletteTable ours{}, theirs{};
+  const auto a = vantrix::decodeXyzImage(file, ours, true, false);
+  const auto b = bench::decodeXyzByZlib(file, theirs);
+  if (!a || !b || ours != theirs || a->width() != b->width() || a->height() != b->height()) {
+    return false;
+  }
+  for (std::uint32_t y = 0; y < a->height(); ++y) {
+    if (std::memcmp(a->row(y), b->row(y), a->width()) != 0) return false;
+  }
+  return true;
+}
+
 void convertGame(benchmark::State& state, const std::string& save, std::size_t faces) {
   for (auto _ : state) {
     vantrix::Conversion conversion = vantrix::convertSaveFile(save);
@@ -171,7 +199,8 @@ class TableReporter : public benchmark::ConsoleReporter {
 };
 
 void printTable(const TableReporter& reporter, const std::vector<PictureSet>& sets,
-                const std::vector<std::pair<std::string, std::string>>& games) {
+                const std::vector<std::pair<std::string, std::string>>& games,
+                const std::string& xyzName) {
   const auto& decoders = bench::decoders();
   std::printf(
       "\nBest MB/s of RGBA output (CPU time), and vantrix's speed as a multiple of each:\n\n");
@@ -196,6 +225,9 @@ void printTable(const TableReporter& reporter, const std::vector<PictureSet>& se
     }
     std::printf("\n");
   }
+  const double ours = reporter.time("xyz/vantrix"), theirs = reporter.time("xyz/zlib");
+  std::printf("\nXYZ face set %s, best CPU time: vantrix %.1f µs, zlib's inflate %.1f µs (%.2f×)\n",
+              xyzName.c_str(), ours * 1e6, theirs * 1e6, ours > 0 ? theirs / ours : 0.0);
   std::printf("\nWhole conversion in-process, best CPU time:\n\n");
   for (const auto& [name, save] : games) {
     std::printf("- %s: %.0f µs\n", name.c_str(), reporter.time("conversion/" + name) * 1e6);
@@ -250,6 +282,17 @@ int main(int argc, char** argv) {
           ->Unit(benchmark::kMicrosecond);
     }
   }
+  const fs::path xyzPath = examples / "game" / "FaceSet" / "Spirits.xyz";
+  const auto xyzFile = vantrix::platform::readFile(xyzPath.string());
+  if (!xyzFile || !sameXyzDecodes(*xyzFile)) {
+    std::fprintf(stderr, "%s: the two XYZ decodes differ or fail\n", xyzPath.c_str());
+    return 1;
+  }
+  for (bool byZlib : {false, true}) {
+    benchmark::RegisterBenchmark(byZlib ? "xyz/zlib" : "xyz/vantrix", decodeXyz, &*xyzFile, byZlib)
+        ->Unit(benchmark::kMicrosecond);
+  }
+
   const std::vector<std::pair<std::string, std::string>> games = {
       {"png-game", (data / "png-game" / "Save01.lsd").string()},
       {"example-game", (examples / "game" / "Save01.lsd").string()},
@@ -266,6 +309,6 @@ int main(int argc, char** argv) {
   TableReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  printTable(reporter, sets, games);
+  printTable(reporter, sets, games, xyzPath.filename().string());
   return 0;
 }

@@ -1,5 +1,6 @@
-// The PNG decoder's own inflater and CRC-32 against zlib's on any bytes. The inflater must
-// take exactly the streams zlib's uncompress takes, with the same bytes, and refuse the rest.
+// The PNG and XYZ decoders' own inflater and CRC-32 against zlib's on any bytes. The inflater
+// must take exactly the streams zlib's uncompress takes, with the same bytes, and refuse the
+// rest; inflating into a room, it must end as zlib's inflate does.
 //
 //   mode:1 size:2   the expected size: (mode >> 1) × 65,536 + size, under 1 MiB; with mode's
 //                   low bit set, the size zlib inflates the stream to instead
@@ -61,5 +62,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const InflateResult ours = inflateZlib(stream, out.get(), expected);
   FUZZ_CHECK((ours == InflateResult::ok) == zlibTakes);
   if (zlibTakes) FUZZ_CHECK(std::memcmp(out.get(), reference.get(), expected) == 0);
+
+  // In a room of the expected size the stream must end as zlib's inflate ends it, handed the
+  // whole stream and one byte more, for the same reason (the XYZ reader tells them apart).
+  z_stream z{};
+  FUZZ_CHECK(inflateInit(&z) == Z_OK);
+  z.next_in = const_cast<Bytef*>(stream.data());
+  z.avail_in = static_cast<uInt>(stream.size());
+  z.next_out = reference.get();
+  z.avail_out = static_cast<uInt>(expected + 1);
+  int status = Z_OK;
+  while (status == Z_OK && z.avail_out > 0)
+    status = inflate(&z, Z_NO_FLUSH);
+  const std::size_t written = z.total_out;
+  inflateEnd(&z);
+  const InflateEnd theirEnd = written > expected       ? InflateEnd::overran
+                              : status == Z_STREAM_END ? InflateEnd::complete
+                              : status == Z_BUF_ERROR  ? InflateEnd::cut
+                                                       : InflateEnd::damaged;
+  const InflateOutcome ourEnd = inflateZlibInto(stream, out.get(), expected);
+  FUZZ_CHECK(ourEnd.end == theirEnd);
+  if (theirEnd == InflateEnd::complete) {
+    FUZZ_CHECK(ourEnd.produced == written);
+    FUZZ_CHECK(std::memcmp(out.get(), reference.get(), written) == 0);
+  }
   return 0;
 }

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "support/run_program.hpp"
 #include "support/temp_folder.hpp"
 #include "support/xml_check.hpp"
+#include "vantrix/vantrix.hpp"
 
 namespace vantrix {
 namespace {
@@ -45,6 +49,71 @@ TEST(ExampleGame, PreviewMatchesTheReviewedDocument) {
     const std::string document = testing::readWholeFile(out / "Save01.xml");
     EXPECT_EQ(document, testing::readWholeFile((kExamples / "expected" / expected).string()));
     EXPECT_EQ(testing::xmlError(document), "");
+  }
+}
+
+// Files held in memory by their paths in the game folder, as a browser page holds them.
+class MemoryFolder final : public FaceSetSource {
+ public:
+  explicit MemoryFolder(std::map<std::string, std::vector<std::uint8_t>> files)
+      : files_(std::move(files)) {}
+  std::optional<std::vector<std::string>> listFolder(const std::string& folder) override {
+    const std::string prefix = folder.empty() ? "" : folder + "/";
+    std::set<std::string> names;
+    for (const auto& [path, bytes] : files_) {
+      if (path.compare(0, prefix.size(), prefix) != 0) continue;
+      names.insert(path.substr(prefix.size(), path.find('/', prefix.size()) - prefix.size()));
+    }
+    if (names.empty()) return std::nullopt;
+    return std::vector<std::string>(names.begin(), names.end());
+  }
+  bool isFile(const std::string& path) override { return files_.count(path) != 0; }
+  std::optional<std::vector<std::uint8_t>> readFile(const std::string& path) override {
+    const auto found = files_.find(path);
+    if (found == files_.end()) return std::nullopt;
+    return found->second;
+  }
+
+ private:
+  std::map<std::string, std::vector<std::uint8_t>> files_;
+};
+
+TEST(ExampleGame, ConvertedFromMemoryAsTheProgramConvertsIt) {
+  testing::TempFolder out;
+  auto result = testing::runVantrix((kExamples / "game").string(),
+                                    {"Save01.lsd", (out.path() / "Save01.xml").string()});
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+  const std::string programs = testing::readWholeFile(out / "Save01.xml");
+
+  struct Row {
+    const char* what;
+    std::string (*rename)(std::string path);
+  };
+  const Row rows[] = {
+      {"as they are", [](std::string path) { return path; }},
+      // Games are made on Windows, where letter case does not tell names apart.
+      {"named in other letter case",
+       [](std::string path) {
+         for (std::size_t i = 0; i < path.size(); ++i) {
+           const auto c = static_cast<unsigned char>(path[i]);
+           path[i] = static_cast<char>(i < 7 ? std::tolower(c) : std::toupper(c));
+         }
+         return path;
+       }},
+  };
+  for (const Row& row : rows) {
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(kExamples / "game")) {
+      if (!entry.is_regular_file()) continue;
+      const std::string bytes = testing::readWholeFile(entry.path().string());
+      files[row.rename(fs::relative(entry.path(), kExamples / "game").generic_string())] =
+          std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    }
+    const std::vector<std::uint8_t> save = files.at(row.rename("Save01.lsd"));
+    MemoryFolder folder(std::move(files));
+    const Conversion conversion = convertSave(save, "Save01.lsd", folder);
+    EXPECT_EQ(conversion.status, ConversionStatus::converted) << row.what;
+    EXPECT_EQ(conversion.document, programs) << row.what;
   }
 }
 

@@ -1,7 +1,7 @@
-// The inflater against zlib's uncompress: for every stream here, valid, cut short, too long,
-// with a preset dictionary, a bad checksum, trailing bytes, hand-made corner cases of the
-// deflate format and thousands of damaged copies, both must take or refuse it alike, and
-// when they take it give the same bytes.
+// The inflater against zlib: for every stream here, valid, cut short, too long, with a preset
+// dictionary, a bad checksum, trailing bytes, hand-made corner cases of the deflate format and
+// thousands of damaged copies, it must take or refuse it as uncompress does, end as inflate
+// does (for the same reason), and when they take it give the same bytes.
 
 #include "codecs/inflate.hpp"
 
@@ -28,10 +28,42 @@ InflateResult zlibDecision(const Bytes& stream, std::size_t expected, Bytes& out
   return InflateResult::ok;
 }
 
-// Checks that both take or refuse the stream alike and, when taken, give the same bytes.
-// Returns the inflater's result.
+// zlib's inflate handed the whole stream and room + 1 bytes, as the XYZ reader used it: how
+// it ended, and what it wrote.
+InflateEnd zlibEnding(const Bytes& stream, std::size_t room, Bytes& out) {
+  out.assign(room + 1, 0);
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) return InflateEnd::damaged;
+  z.next_in = const_cast<Bytef*>(stream.data());
+  z.avail_in = static_cast<uInt>(stream.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  int status = Z_OK;
+  while (status == Z_OK && z.avail_out > 0)
+    status = inflate(&z, Z_NO_FLUSH);
+  out.resize(z.total_out);
+  inflateEnd(&z);
+  if (out.size() > room) return InflateEnd::overran;
+  if (status == Z_STREAM_END) return InflateEnd::complete;
+  return status == Z_BUF_ERROR ? InflateEnd::cut : InflateEnd::damaged;
+}
+
+// Checks that both take or refuse the stream alike and, when taken, give the same bytes; and
+// that inflating into a room of the expected size ends as zlib's inflate does, for the same
+// reason and with the same bytes. Returns the inflater's result.
 InflateResult expectSameDecision(const Bytes& stream, std::size_t expected,
                                  const std::string& what) {
+  Bytes streamed;
+  const InflateEnd wantEnd = zlibEnding(stream, expected, streamed);
+  Bytes into(expected + 1, 0xA5);
+  const InflateOutcome gotEnd = inflateZlibInto(stream, into.data(), expected);
+  EXPECT_EQ(gotEnd.end, wantEnd) << what << ": zlib's inflate and inflateZlibInto";
+  if (gotEnd.end == InflateEnd::complete && wantEnd == InflateEnd::complete) {
+    EXPECT_EQ(Bytes(into.begin(), into.begin() + static_cast<std::ptrdiff_t>(gotEnd.produced)),
+              streamed)
+        << what;
+  }
+
   Bytes reference;
   const InflateResult want = zlibDecision(stream, expected, reference);
   Bytes out(expected + 1, 0xA5);
@@ -114,6 +146,9 @@ TEST(Inflate, EveryCutShortStreamIsRefused) {
         const Bytes head(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(cut));
         EXPECT_NE(expectSameDecision(head, data.size(), name + " cut at " + std::to_string(cut)),
                   InflateResult::ok);
+        // In less room, a stored block may hold more than the room but less than the input.
+        expectSameDecision(head, data.size() / 2,
+                           name + " cut at " + std::to_string(cut) + ", half");
       }
     }
   }
@@ -163,6 +198,11 @@ TEST(Inflate, PresetDictionaryIsRefused) {
   deflateEnd(&z);
   ASSERT_TRUE(stream[1] & 0x20);
   EXPECT_EQ(expectSameDecision(stream, data.size(), "preset dictionary"), InflateResult::failed);
+  // zlib asks for the dictionary only once its 4-byte id is there.
+  for (std::size_t cut = 2; cut < 8; ++cut) {
+    expectSameDecision(Bytes(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(cut)),
+                       data.size(), "preset dictionary cut at " + std::to_string(cut));
+  }
 }
 
 TEST(Inflate, EveryHeaderIsJudgedAsZlibJudgesIt) {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs vantrix into a fresh temporary prefix and builds programs against it the ways a user
 # would: the CMake package (examples/library) and pkg-config. Checks the installed files, the
-# installed program and manual, and that a consumer sees only the public headers.
+# installed program and manual, and that a consumer sees only the public headers. Then makes
+# the Debian package of the same build, installs it with apt-get, runs vantrix and
+# man vantrix from it, and removes it again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/needs.sh
@@ -21,12 +23,13 @@ source tools/checks.sh
 # lib, lib64 or lib/<multiarch>, as GNUInstallDirs chooses.
 libdir=$(cd "$prefix" && find lib* -name libvantrix.a -printf '%h\n' -quit)
 for file in bin/vantrix "$libdir/libvantrix.a" include/vantrix/vantrix.hpp \
-  include/vantrix/save_preview.hpp "$libdir/cmake/vantrix/vantrixConfig.cmake" \
+  include/vantrix/save_preview.hpp include/vantrix/codecs.hpp "$libdir/cmake/vantrix/vantrixConfig.cmake" \
   "$libdir/cmake/vantrix/vantrixConfigVersion.cmake" "$libdir/cmake/vantrix/vantrixTargets.cmake" \
   "$libdir/pkgconfig/vantrix.pc" share/man/man1/vantrix.1 share/vantrix/viewer/index.html; do
   [ -f "$prefix/$file" ] && pass || fail "not installed: $file"
 done
-check "installed headers" "save_preview.hpp vantrix.hpp" "$(cd "$prefix/include/vantrix" && echo *)"
+check "installed headers" "codecs.hpp save_preview.hpp vantrix.hpp" \
+  "$(cd "$prefix/include/vantrix" && echo *)"
 
 # The installed program gives the reviewed document.
 cp -r examples/game "$work/game"
@@ -82,6 +85,30 @@ if g++ -std=c++20 -Wall -Wextra -Werror "$work/readme.cpp" -o "$work/readme" \
 else
   fail "the README example does not build with pkg-config"
 fi
+
+# The Debian package: the same files under /usr, and the viewer's module when it was built.
+rm -f build/release/vantrix_*.deb
+(cd build/release && cpack -G DEB >/dev/null)
+deb=$(find build/release -maxdepth 1 -name 'vantrix_*.deb')
+check "package file" "vantrix_1.0.0_$(dpkg --print-architecture).deb" "$(basename "$deb")"
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+packaged=(usr/bin/vantrix usr/share/man/man1/vantrix.1 usr/lib/libvantrix.a
+  usr/include/vantrix/vantrix.hpp usr/include/vantrix/codecs.hpp
+  usr/include/vantrix/save_preview.hpp usr/lib/cmake/vantrix/vantrixConfig.cmake
+  usr/lib/pkgconfig/vantrix.pc usr/share/vantrix/viewer/index.html)
+[ -f viewer/vantrix.js ] && packaged+=(usr/share/vantrix/viewer/vantrix.js)
+for file in "${packaged[@]}"; do
+  grep -qx "./$file" <<<"$contents" && pass || fail "not in the package: $file"
+done
+apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq "$@" >/dev/null; }
+apt_get install "./$deb"
+(cd "$work/game" && /usr/bin/vantrix Save01.lsd) && pass || fail "packaged vantrix failed"
+cmp -s "$work/game/Save01.xml" examples/expected/Save01.xml && pass ||
+  fail "packaged vantrix: the document differs from examples/expected/Save01.xml"
+manual=$(MANWIDTH=100 man vantrix 2>&1 | col -b)
+grep -qF -- "vantrix <Input file> [Output file]" <<<"$manual" && pass || fail "man vantrix: $manual"
+apt_get remove vantrix
+[ ! -e /usr/bin/vantrix ] && pass || fail "apt-get remove left /usr/bin/vantrix"
 
 echo "Install and link: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -53,10 +53,12 @@ std::optional<IndexedImage> decodeXyz(ByteView bytes, std::string* why = nullptr
 // The picture with its palette applied, every pixel opaque.
 RgbaImage toRgba(const IndexedImage& image);
 
+#ifndef VANTRIX_NO_ZLIB
 // The bytes of an XYZ file of the picture; nothing when a side is 0 or above 65,535 or
-// `indices` does not hold width × height bytes.
+// `indices` does not hold width × height bytes. (Not in a build without zlib.)
 std::optional<std::vector<std::uint8_t>> encodeXyz(const IndexedImage& image,
                                                    std::string* why = nullptr);
+#endif
 
 // The standard Base64 alphabet with "=" padding, as one line.
 std::string encodeBase64(ByteView bytes);

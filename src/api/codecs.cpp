@@ -156,6 +156,7 @@ RgbaImage toRgba(const IndexedImage& image) {
   }
 }
 
+#ifndef VANTRIX_NO_ZLIB
 std::optional<std::vector<std::uint8_t>> encodeXyz(const IndexedImage& image, std::string* why) {
   return guarded(why, [&]() -> std::optional<std::vector<std::uint8_t>> {
     if (image.width == 0 || image.height == 0 ||
@@ -183,6 +184,7 @@ std::optional<std::vector<std::uint8_t>> encodeXyz(const IndexedImage& image, st
     return file;
   });
 }
+#endif
 
 std::optional<std::vector<std::uint8_t>> decodeBase64Bytes(std::string_view text) {
   return guarded(nullptr, [&] { return decodeBase64Strict(text); });

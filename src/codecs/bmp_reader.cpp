@@ -144,8 +144,8 @@ ImageStatus drawRunLengthRows(Canvas& canvas, ByteView file, const BmpHeader& he
     return x >= drawnWidth ? std::uint64_t{0} : std::min(count, drawnWidth - x);
   };
   while (has(file, pos, 2)) {
-    const std::uint8_t count = file[pos];
-    const std::uint8_t value = file[pos + 1];
+    const std::uint8_t count = file[static_cast<std::size_t>(pos)];
+    const std::uint8_t value = file[static_cast<std::size_t>(pos + 1)];
     pos += 2;
     if (count > 0) {
       if (std::uint8_t* row = currentRow()) {
@@ -167,8 +167,8 @@ ImageStatus drawRunLengthRows(Canvas& canvas, ByteView file, const BmpHeader& he
         return ImageStatus::success;
       case 2:  // jump right and up
         if (!has(file, pos, 2)) return ImageStatus::fileError;
-        x += file[pos];
-        y += file[pos + 1];
+        x += file[static_cast<std::size_t>(pos)];
+        y += file[static_cast<std::size_t>(pos + 1)];
         pos += 2;
         break;
       default: {  // a literal run of `value` pixels
@@ -247,7 +247,7 @@ ImageStatus loadBmpToCanvas(Canvas& canvas, ByteView file) {
 
   const std::uint8_t* entry = file.data() + paletteOffset;
   for (std::uint64_t i = 0; i < entries; ++i, entry += entrySize) {
-    canvas.palette()[i] =
+    canvas.palette()[static_cast<std::size_t>(i)] =
         entry[2] | (std::uint32_t{entry[1]} << 8) | (std::uint32_t{entry[0]} << 16);
   }
 

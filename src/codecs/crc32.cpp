@@ -1,6 +1,6 @@
 #include "codecs/crc32.hpp"
 
-#include <zlib.h>
+#include <array>
 
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #include <immintrin.h>
@@ -10,9 +10,25 @@
 namespace vantrix {
 namespace {
 
-// zlib's crc32 for any length, in pieces its 32-bit length can take.
-std::uint32_t crc32ByZlib(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
-  return static_cast<std::uint32_t>(crc32_z(crc, data, size));
+// A byte a step by table, for short lengths and processors without carry-less multiplication
+// (WebAssembly among them).
+constexpr std::array<std::uint32_t, 256> makeCrcTable() {
+  std::array<std::uint32_t, 256> table{};
+  for (std::uint32_t n = 0; n < 256; ++n) {
+    std::uint32_t c = n;
+    for (int k = 0; k < 8; ++k)
+      c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}
+constexpr std::array<std::uint32_t, 256> kCrcTable = makeCrcTable();
+
+std::uint32_t crc32ByTable(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
+  crc = ~crc;
+  for (std::size_t i = 0; i < size; ++i)
+    crc = kCrcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+  return ~crc;
 }
 
 #ifdef VANTRIX_CRC_PCLMUL
@@ -90,7 +106,7 @@ std::uint32_t crc32Of(std::uint32_t crc, const std::uint8_t* data, std::size_t s
     size -= blocks;
   }
 #endif
-  return size == 0 ? crc : crc32ByZlib(crc, data, size);
+  return size == 0 ? crc : crc32ByTable(crc, data, size);
 }
 
 }  // namespace vantrix

@@ -1,7 +1,7 @@
 #pragma once
 
 // CRC-32 of the PNG chunks (and zlib's), by carry-less multiplication where the processor has
-// it (PCLMULQDQ with SSE4.1, checked at run time), else by zlib.
+// it (PCLMULQDQ with SSE4.1, checked at run time), else a byte at a time by table.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,5 @@
 #include "codecs/inflate.hpp"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -14,6 +12,10 @@
 
 namespace vantrix {
 namespace {
+
+// How inflating ended, in zlib's terms (InflateEnd), with one more: an overrun decided on
+// bits past the input, which inflate sees as input cut short and uncompress as output full.
+enum class Ending { complete, overran, overranPastInput, damaged, cut };
 
 // ---- Decode tables -----------------------------------------------------------------------
 // An entry is val << 16 | op << 8 | bits: `bits` is the length of the code it stands for, and
@@ -306,13 +308,24 @@ bool readDynamicTables(BitReader& in, Tables& tables) {
     in.refill();
     precodeLengths[kOrder[i]] = static_cast<std::uint8_t>(in.take(3));
   }
+  const unsigned total = literalCount + distanceCount;
+  if (std::all_of(precodeLengths.begin(), precodeLengths.end(), [](auto l) { return l == 0; })) {
+    // zlib reads each length of an empty precode as a 1-bit zero, and only then finds the
+    // end-of-block code missing: the stream is cut if it ends before those bits.
+    for (unsigned left = total; left > 0 && !in.farPastEnd();) {
+      in.refill();
+      const unsigned step = std::min(left, 32u);
+      in.drop(step);
+      left -= step;
+    }
+    return false;
+  }
   std::array<std::uint32_t, kPrecodeTableSize> precode;
   if (!buildTable(precodeLengths.data(), 19, CodeKind::precode, kPrecodeRootBits, precode.data(),
                   kPrecodeTableSize)) {
     return false;
   }
   std::array<std::uint8_t, 286 + 30> lengths{};
-  const unsigned total = literalCount + distanceCount;
   for (unsigned have = 0; have < total;) {
     in.refill();
     if (in.farPastEnd()) return false;
@@ -326,9 +339,9 @@ bool readDynamicTables(BitReader& in, Tables& tables) {
     std::uint8_t repeated = 0;
     unsigned times = 0;
     if (symbol == 16) {
+      times = 3 + in.take(2);  // zlib reads them before it finds nothing to repeat
       if (have == 0) return false;
       repeated = lengths[have - 1];
-      times = 3 + in.take(2);
     } else if (symbol == 17) {
       times = 3 + in.take(3);
     } else {
@@ -374,17 +387,25 @@ inline void copyMatch(std::uint8_t* out, std::size_t distance, std::size_t lengt
 // copied eight bytes at a time) needs no check of the output's end.
 constexpr std::size_t kFastRoom = 258 + 8;
 
-// Inflates one Huffman-coded block. False on a damaged block; `overran` tells a block that
-// would write past the end.
-bool inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outStart,
-                  std::uint8_t*& output, std::uint8_t* outEnd, bool& overran) {
+// A fault found at the reader's position: zlib sees it only when the bits it took lie within
+// the input, and otherwise waits for more input.
+Ending faultAt(const BitReader& in) {
+  return in.withinInput() ? Ending::damaged : Ending::cut;
+}
+Ending overrunAt(const BitReader& in) {
+  return in.withinInput() ? Ending::overran : Ending::overranPastInput;
+}
+
+// Inflates one Huffman-coded block: complete when its end-of-block code is read.
+Ending inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outStart,
+                    std::uint8_t*& output, std::uint8_t* outEnd) {
   // Local copies: the bytes stored through `out` cannot alias them, so they stay in registers.
   BitReader in = reader;
   std::uint8_t* out = output;
-  auto finish = [&](bool ok) {
+  auto finish = [&](Ending ending) {
     reader = in;
     output = out;
-    return ok;
+    return ending;
   };
   const std::uint32_t* literals = tables.literals.data();
   const std::uint32_t* distances = tables.distances.data();
@@ -415,16 +436,16 @@ bool inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outStar
         const std::size_t length = valOf(e) + in.take(op & 0xF);
         const std::uint32_t d = lookUp(distances, distanceBits, in.window());
         in.drop(bitsOf(d));
-        if (!(opOf(d) & kBase)) return finish(false);  // an invalid distance code
+        if (!(opOf(d) & kBase)) return finish(faultAt(in));  // an invalid distance code
         const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
         if (distance > static_cast<std::size_t>(out - outStart))
-          return finish(false);  // too far back
+          return finish(faultAt(in));  // too far back
         copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
         out += length;
         continue;
       }
-      if (op == kEndOfBlock) return finish(true);
-      return finish(false);  // an invalid literal/length code
+      if (op == kEndOfBlock) return finish(Ending::complete);
+      return finish(faultAt(in));  // an invalid literal/length code
     }
 
     // Near either end: one step at a time, every bound checked.
@@ -433,33 +454,27 @@ bool inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outStar
     in.drop(bitsOf(e));
     const std::uint32_t op = opOf(e);
     if (op == kLiteral) {
-      if (out == outEnd) {
-        overran = true;
-        return finish(false);
-      }
+      if (out == outEnd) return finish(overrunAt(in));
       *out++ = static_cast<std::uint8_t>(valOf(e));
-      if (in.farPastEnd()) return finish(false);
+      if (in.farPastEnd()) return finish(Ending::cut);
       continue;
     }
     if (op & kBase) {
       const std::size_t length = valOf(e) + in.take(op & 0xF);
       const std::uint32_t d = lookUp(distances, distanceBits, in.window());
       in.drop(bitsOf(d));
-      if (!(opOf(d) & kBase)) return finish(false);  // an invalid distance code
+      if (!(opOf(d) & kBase)) return finish(faultAt(in));  // an invalid distance code
       const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
       if (distance > static_cast<std::size_t>(out - outStart))
-        return finish(false);  // too far back
-      if (length > static_cast<std::size_t>(outEnd - out)) {
-        overran = true;
-        return finish(false);
-      }
+        return finish(faultAt(in));  // too far back
+      if (length > static_cast<std::size_t>(outEnd - out)) return finish(overrunAt(in));
       copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
       out += length;
-      if (in.farPastEnd()) return finish(false);
+      if (in.farPastEnd()) return finish(Ending::cut);
       continue;
     }
-    if (op == kEndOfBlock) return finish(in.withinInput());
-    return finish(false);  // an invalid literal/length code
+    if (op == kEndOfBlock) return finish(in.withinInput() ? Ending::complete : Ending::cut);
+    return finish(faultAt(in));  // an invalid literal/length code
   }
 }
 
@@ -512,63 +527,116 @@ std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
   return static_cast<std::uint32_t>(s2 << 16 | s1);
 }
 #else
+// Runs of 5,552 bytes keep both sums below 2^32 before they are reduced, as in zlib's loop.
 std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
-  return static_cast<std::uint32_t>(adler32_z(1, p, n));
+  constexpr std::uint32_t kModulus = 65521;
+  std::uint32_t s1 = 1;
+  std::uint32_t s2 = 0;
+  while (n > 0) {
+    const std::size_t run = std::min<std::size_t>(n, 5552);
+    for (std::size_t i = 0; i < run; ++i) {
+      s1 += p[i];
+      s2 += s1;
+    }
+    s1 %= kModulus;
+    s2 %= kModulus;
+    p += run;
+    n -= run;
+  }
+  return s2 << 16 | s1;
 }
 #endif
 
-InflateResult inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t expected) {
-  if (stream.size() < 2) return InflateResult::failed;
+struct Inflated {
+  Ending ending;
+  std::size_t produced;
+};
+
+Inflated inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t room) {
+  if (stream.size() < 2) return {Ending::cut, 0};
   const unsigned method = stream[0];
   const unsigned flags = stream[1];
-  if ((method << 8 | flags) % 31 != 0 || (method & 0xF) != 8 || (method >> 4) > 7 ||
-      (flags & 0x20) != 0) {
-    return InflateResult::failed;  // bad header, or a preset dictionary
+  if ((method << 8 | flags) % 31 != 0 || (method & 0xF) != 8 || (method >> 4) > 7) {
+    return {Ending::damaged, 0};
   }
+  // zlib asks for a preset dictionary only once it has read the dictionary's 4-byte id.
+  if ((flags & 0x20) != 0) return {stream.size() < 6 ? Ending::cut : Ending::damaged, 0};
   BitReader in(stream.subspan(2));
   std::uint8_t* out = outStart;
-  std::uint8_t* const outEnd = outStart + expected;
+  std::uint8_t* const outEnd = outStart + room;
+  auto stop = [&](Ending ending) {
+    return Inflated{ending, static_cast<std::size_t>(out - outStart)};
+  };
   Tables tables;
   bool last = false;
   while (!last) {
     in.refill();
     last = in.take(1) == 1;
     const unsigned type = in.take(2);
+    if (!in.withinInput()) return stop(Ending::cut);
     if (type == 0) {
       std::size_t offset = 0;
-      if (!in.alignToByte(offset) || in.size() - offset < 4) return InflateResult::failed;
+      if (!in.alignToByte(offset) || in.size() - offset < 4) return stop(Ending::cut);
       const std::uint8_t* p = in.start() + offset;
       const std::size_t length = readLe16(p);
-      if (length != (~readLe16(p + 2) & 0xFFFFu)) return InflateResult::failed;
-      if (length > static_cast<std::size_t>(outEnd - out)) return InflateResult::wrongSize;
-      if (in.size() - offset - 4 < length) return InflateResult::failed;
+      if (length != (~readLe16(p + 2) & 0xFFFFu)) return stop(Ending::damaged);
+      // zlib copies what input there is: it overruns only with more than the room at hand.
+      const std::size_t available = in.size() - offset - 4;
+      const auto left = static_cast<std::size_t>(outEnd - out);
+      if (length > left) return stop(available > left ? Ending::overran : Ending::overranPastInput);
+      if (available < length) return stop(Ending::cut);
       std::memcpy(out, p + 4, length);
       out += length;
       // The next block starts at the byte after the stored ones.
       in = BitReader(ByteView(in.start(), in.size()).subspan(offset + 4 + length));
       continue;
     }
-    if (type == 3) return InflateResult::failed;
-    if (type == 2 && !readDynamicTables(in, tables)) return InflateResult::failed;
-    bool overran = false;
-    const bool inflated = type == 1 ? inflateBlock(in, kFixedTables, outStart, out, outEnd, overran)
-                                    : inflateBlock(in, tables, outStart, out, outEnd, overran);
-    if (!inflated) {
-      return overran ? InflateResult::wrongSize : InflateResult::failed;
-    }
+    if (type == 3) return stop(Ending::damaged);
+    if (type == 2 && !readDynamicTables(in, tables)) return stop(faultAt(in));
+    const Ending ending = type == 1 ? inflateBlock(in, kFixedTables, outStart, out, outEnd)
+                                    : inflateBlock(in, tables, outStart, out, outEnd);
+    if (ending != Ending::complete) return stop(ending);
   }
   std::size_t offset = 0;
-  if (!in.alignToByte(offset) || in.size() - offset < 4) return InflateResult::failed;
+  if (!in.alignToByte(offset) || in.size() - offset < 4) return stop(Ending::cut);
   const std::uint32_t stored = readBe32(in.start() + offset);
-  const std::size_t produced = static_cast<std::size_t>(out - outStart);
-  if (adler32Of(outStart, produced) != stored) return InflateResult::failed;
-  return produced == expected ? InflateResult::ok : InflateResult::wrongSize;
+  if (adler32Of(outStart, static_cast<std::size_t>(out - outStart)) != stored) {
+    return stop(Ending::damaged);
+  }
+  return stop(Ending::complete);
 }
 
 }  // namespace
 
 InflateResult inflateZlib(ByteView stream, std::uint8_t* out, std::size_t expected) {
-  return inflateStream(stream, out, expected);
+  const Inflated inflated = inflateStream(stream, out, expected);
+  switch (inflated.ending) {
+    case Ending::complete:
+      return inflated.produced == expected ? InflateResult::ok : InflateResult::wrongSize;
+    case Ending::overran:
+    case Ending::overranPastInput:
+      return InflateResult::wrongSize;
+    case Ending::damaged:
+    case Ending::cut:
+      break;
+  }
+  return InflateResult::failed;
+}
+
+InflateOutcome inflateZlibInto(ByteView stream, std::uint8_t* out, std::size_t room) {
+  const Inflated inflated = inflateStream(stream, out, room);
+  switch (inflated.ending) {
+    case Ending::complete:
+      return {InflateEnd::complete, inflated.produced};
+    case Ending::overran:
+      return {InflateEnd::overran, inflated.produced};
+    case Ending::damaged:
+      return {InflateEnd::damaged, inflated.produced};
+    case Ending::overranPastInput:
+    case Ending::cut:
+      break;
+  }
+  return {InflateEnd::cut, inflated.produced};
 }
 
 std::string_view toString(InflateResult result) {

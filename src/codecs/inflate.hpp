@@ -1,9 +1,9 @@
 #pragma once
 
-// A one-call zlib inflater into a buffer of known size, for the PNG decoder's image data.
-// It takes and refuses exactly the streams that zlib's uncompress takes and refuses, and is
+// A one-call zlib inflater into a buffer of known size, for the PNG decoder's image data and
+// XYZ pictures. It takes and refuses exactly the streams that zlib takes and refuses, and is
 // faster: the whole stream and the whole output are in memory, so the bit reader loads eight
-// bytes at a time and matches copy eight bytes at a time.
+// bytes at a time and matches copy eight bytes at a time. It needs no zlib at all.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,5 +30,24 @@ std::string_view toString(InflateResult result);
 // allowed, and its unused codes are errors when met). On any result but ok the bytes of `out`
 // are unspecified. Never throws and allocates nothing.
 InflateResult inflateZlib(ByteView stream, std::uint8_t* out, std::size_t expected);
+
+// How a stream inflated into a room it may end anywhere in, with the reason zlib's inflate
+// gives when it is handed the whole stream and room + 1 bytes of output.
+enum class InflateEnd {
+  complete,  // a whole, valid stream of `produced` bytes (Z_STREAM_END)
+  overran,   // the stream goes on past the room (zlib fills all room + 1 bytes)
+  damaged,   // bad header, preset dictionary, invalid code or lengths, distance too far
+             // back, wrong Adler-32 (Z_DATA_ERROR, Z_NEED_DICT), seen within the input
+  cut,       // the input ends before the stream does or a fault shows (Z_BUF_ERROR)
+};
+
+struct InflateOutcome {
+  InflateEnd end;
+  std::size_t produced;  // bytes written to out; meaningful when complete
+};
+
+// Inflates the zlib stream at the start of `stream` into out[0, room). zlib's rules hold as
+// for inflateZlib. Never throws and allocates nothing.
+InflateOutcome inflateZlibInto(ByteView stream, std::uint8_t* out, std::size_t room);
 
 }  // namespace vantrix

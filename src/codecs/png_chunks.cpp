@@ -1,7 +1,5 @@
 #include "codecs/png_chunks.hpp"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstring>
 #include <limits>

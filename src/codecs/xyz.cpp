@@ -1,28 +1,18 @@
 #include "codecs/xyz.hpp"
 
-#include <zlib.h>
-
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 #include <cstring>
-#include <limits>
-#include <new>
-#include <stdexcept>
 
+#include "codecs/inflate.hpp"
+#include "codecs/xyz_format.hpp"
 #include "common/checked.hpp"
 #include "platform/platform.hpp"
 
 namespace vantrix {
 namespace {
 
-constexpr std::uint8_t kMagic[4] = {'X', 'Y', 'Z', '1'};
-constexpr std::size_t kHeaderSize = 8;
-constexpr std::size_t kPaletteBytes = 768;
-// Room a stream may use after the pixels: the writer appends exactly this many bytes.
-constexpr std::size_t kTrailingRoom = std::size_t{1} << 20;
-constexpr std::uint16_t kMaxSide = 0xFFFF;
-
-using RawPalette = std::array<std::uint8_t, kPaletteBytes>;
+using RawPalette = std::array<std::uint8_t, kXyzPaletteBytes>;
 
 struct XyzSize {
   std::uint32_t width;
@@ -34,8 +24,9 @@ void report(XyzError* error, XyzError why) {
 }
 
 XyzError readSize(ByteView file, XyzSize& size) {
-  if (file.size() < 4 || !std::equal(kMagic, kMagic + 4, file.begin())) return XyzError::badMagic;
-  if (file.size() < kHeaderSize) return XyzError::shortHeader;
+  if (file.size() < 4 || !std::equal(kXyzMagic, kXyzMagic + 4, file.begin()))
+    return XyzError::badMagic;
+  if (file.size() < kXyzHeaderSize) return XyzError::shortHeader;
   const std::uint32_t packed = readLe32(file.data() + 4);
   size = {packed & 0xFFFF, packed >> 16};
   if (size.width == 0 || size.height == 0) return XyzError::emptyImage;
@@ -53,78 +44,44 @@ std::optional<PixelImage> makeImage(int bytesPerPixel, XyzSize size) {
   return PixelImage::make(PixelLayout::full, bytesPerPixel, size.width, size.height, *pitch);
 }
 
-class InflateStream {
- public:
-  InflateStream() { ready_ = inflateInit(&stream_) == Z_OK; }
-  ~InflateStream() {
-    if (ready_) inflateEnd(&stream_);
-  }
-  InflateStream(const InflateStream&) = delete;
-  InflateStream& operator=(const InflateStream&) = delete;
-  bool ready() const { return ready_; }
-  z_stream& get() { return stream_; }
-
- private:
-  z_stream stream_{};
-  bool ready_ = false;
-};
-
-// Inflates the stream straight into the palette and the image rows, so no buffer of the whole
-// picture is ever made; pixels outside the image (the kept corner) and trailing bytes are
-// counted and dropped. The stream must end, and must yield the palette and every pixel but
-// no more than the pixels plus kTrailingRoom bytes.
-XyzError inflatePicture(ByteView data, XyzSize size, RawPalette& palette, PixelImage& image) {
-  InflateStream inflater;
-  if (!inflater.ready()) return XyzError::outOfMemory;
-  z_stream& zs = inflater.get();
-  const std::size_t width = size.width;
-  const std::size_t pixelEnd = kPaletteBytes + width * size.height;
-  const std::size_t capacity = pixelEnd + kTrailingRoom;
-  std::array<std::uint8_t, 32768> discard;
-  std::size_t given = 0;
-  std::size_t produced = 0;
-  for (;;) {
-    if (zs.avail_in == 0 && given < data.size()) {
-      const std::size_t chunk = std::min<std::size_t>(data.size() - given, UINT_MAX);
-      zs.next_in = const_cast<Bytef*>(data.data() + given);
-      zs.avail_in = static_cast<uInt>(chunk);
-      given += chunk;
-    }
-    std::uint8_t* out;
-    std::size_t room;
-    if (produced < kPaletteBytes) {
-      out = palette.data() + produced;
-      room = kPaletteBytes - produced;
-    } else if (produced < pixelEnd) {
-      const std::size_t x = (produced - kPaletteBytes) % width;
-      const std::size_t y = (produced - kPaletteBytes) / width;
-      if (y < image.height() && x < image.width()) {
-        out = image.row(static_cast<std::uint32_t>(y)) + x;
-        room = image.width() - x;
-      } else {
-        // Outside the kept corner: the rest of this row, or all rows below it.
-        out = discard.data();
-        room = std::min(discard.size(), y < image.height() ? width - x : pixelEnd - produced);
-      }
-    } else {
-      // One byte more than the room left shows a stream that overflows it.
-      out = discard.data();
-      room = std::min(discard.size(), capacity + 1 - produced);
-    }
-    zs.next_out = out;
-    zs.avail_out = static_cast<uInt>(room);
-    const int result = inflate(&zs, Z_NO_FLUSH);
-    produced += room - zs.avail_out;
-    if (produced > capacity) return XyzError::overCapacity;
-    if (result == Z_STREAM_END) break;
-    if (result == Z_OK) continue;
-    if (result == Z_BUF_ERROR) {
-      if (zs.avail_in == 0 && given < data.size()) continue;
+// Inflates the stream into `room` bytes of `buffer`: the palette, the rows without padding,
+// and whatever the stream holds after them. It must end, and must yield the palette and every
+// pixel but no more than the pixels plus kXyzTrailingRoom bytes; a room smaller than that
+// must hold all the stream can yield.
+XyzError inflatePicture(ByteView data, std::uint8_t* buffer, std::size_t pixelEnd,
+                        std::size_t room) {
+  const InflateOutcome outcome = inflateZlibInto(data, buffer, room);
+  switch (outcome.end) {
+    case InflateEnd::complete:
+      return outcome.produced < pixelEnd ? XyzError::shortStream : XyzError::none;
+    case InflateEnd::overran:
+      return XyzError::overCapacity;
+    case InflateEnd::cut:
       return XyzError::cutStream;
-    }
-    return result == Z_MEM_ERROR ? XyzError::outOfMemory : XyzError::damagedStream;
+    case InflateEnd::damaged:
+      break;
   }
-  return produced < pixelEnd ? XyzError::shortStream : XyzError::none;
+  return XyzError::damagedStream;
+}
+
+// Moves the first `width` bytes of rows stored `stride` bytes apart behind the palette to
+// their places `pitch` bytes apart from the buffer's start, and clears the padding. Rows whose
+// place lies before their bytes move top down and the others bottom up, so no row lands on
+// one not yet moved.
+void spreadRows(std::uint8_t* buffer, std::size_t stride, std::size_t width, std::size_t height,
+                std::size_t pitch) {
+  const std::size_t split =
+      pitch <= stride ? height : std::min(height, kXyzPaletteBytes / (pitch - stride) + 1);
+  auto move = [&](std::size_t y) {
+    std::memmove(buffer + y * pitch, buffer + kXyzPaletteBytes + y * stride, width);
+  };
+  for (std::size_t y = 0; y < split; ++y)
+    move(y);
+  for (std::size_t y = height; y-- > split;)
+    move(y);
+  for (std::size_t y = 0; y < height && pitch > width; ++y) {
+    std::memset(buffer + y * pitch + width, 0, pitch - width);
+  }
 }
 
 // The palette indices and the raw palette of a file.
@@ -143,20 +100,36 @@ std::optional<PixelImage> decodeIndexed(ByteView file, RawPalette& palette, XyzE
   }
   // A zlib stream cannot inflate to more than maxInflateRatio times its size; a file whose
   // data cannot hold the palette and pixels is refused before anything is allocated.
-  const ByteView data = file.subspan(kHeaderSize);
+  const ByteView data = file.subspan(kXyzHeaderSize);
   const auto yield = checkedMul(data.size(), limits.maxInflateRatio);
-  if (yield && *yield < kPaletteBytes + pixels) {
+  if (yield && *yield < kXyzPaletteBytes + pixels) {
     report(error, XyzError::cannotHoldData);
     return std::nullopt;
   }
-  auto image = makeImage(
-      1, {std::min(size.width, limits.keptWidth), std::min(size.height, limits.keptHeight)});
-  if (!image) {
-    report(error, XyzError::outOfMemory);
+  // One buffer takes all the stream may yield and then becomes the image. A stream yields at
+  // most 1,032 bytes a byte (the default ratio is deflate's own), so a short one needs no
+  // megabyte of room after the pixels.
+  const std::size_t pixelEnd = kXyzPaletteBytes + pixels;
+  const std::size_t pitch = *PixelImage::pitchFor(size.width, 1, 16);
+  const std::size_t most =
+      checkedMul(data.size(), kDefaultDecodeLimits.maxInflateRatio).value_or(SIZE_MAX);
+  const std::size_t room = std::min(pixelEnd + kXyzTrailingRoom, std::max(most, pixelEnd));
+  PixelBytes buffer(std::max(room, pitch * size.height));
+  if (const XyzError why = inflatePicture(data, buffer.data(), pixelEnd, room);
+      why != XyzError::none) {
+    report(error, why);
     return std::nullopt;
   }
-  if (const XyzError why = inflatePicture(data, size, palette, *image); why != XyzError::none) {
-    report(error, why);
+  std::copy_n(buffer.begin(), kXyzPaletteBytes, palette.begin());
+  // Only the corner the caller keeps becomes the image; the rest was inflated and checked.
+  const std::uint32_t keptWidth = std::min(size.width, limits.keptWidth);
+  const std::uint32_t keptHeight = std::min(size.height, limits.keptHeight);
+  const std::size_t keptPitch = *PixelImage::pitchFor(keptWidth, 1, 16);
+  spreadRows(buffer.data(), size.width, keptWidth, keptHeight, keptPitch);
+  auto image = PixelImage::adopt(std::move(buffer), PixelLayout::full, 1, keptWidth, keptHeight,
+                                 keptPitch);
+  if (!image) {
+    report(error, XyzError::outOfMemory);
     return std::nullopt;
   }
   report(error, XyzError::none);
@@ -267,60 +240,6 @@ std::optional<PixelImage> loadXyzImageTrueColour(const std::string& path, bool t
     return std::nullopt;
   }
   return decodeXyzImageTrueColour(*file, transparentZero, error);
-}
-
-std::optional<Bytes> encodeXyzImage(const PixelImage& image, const PaletteTable& table,
-                                    bool sixBitInput, bool rgbOrder, XyzError* error) {
-  const std::uint32_t width = image.width();
-  const std::uint32_t height = image.height();
-  // The header holds each side in 16 bits.
-  if (image.layout() != PixelLayout::full || image.bytesPerPixel() != 1 || width > kMaxSide ||
-      height > kMaxSide) {
-    report(error, XyzError::badImage);
-    return std::nullopt;
-  }
-  const std::size_t pixelEnd = kPaletteBytes + std::size_t{width} * height;
-  const std::size_t workSize = pixelEnd + kTrailingRoom;
-  if (workSize > std::numeric_limits<uLong>::max()) {
-    report(error, XyzError::badImage);
-    return std::nullopt;
-  }
-  Bytes file;
-  Bytes work(workSize, 0);
-  const int shift = sixBitInput ? 2 : 0;
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    const auto hi = static_cast<std::uint8_t>(((table[i] >> 16) & 0xFF) << shift);
-    const auto mid = static_cast<std::uint8_t>(((table[i] >> 8) & 0xFF) << shift);
-    const auto lo = static_cast<std::uint8_t>((table[i] & 0xFF) << shift);
-    work[3 * i] = rgbOrder ? hi : lo;
-    work[3 * i + 1] = mid;
-    work[3 * i + 2] = rgbOrder ? lo : hi;
-  }
-  for (std::uint32_t y = 0; y < height; ++y) {
-    std::memcpy(work.data() + kPaletteBytes + std::size_t{y} * width, image.row(y), width);
-  }
-  uLongf compressedSize = compressBound(static_cast<uLong>(workSize));
-  file.resize(kHeaderSize + compressedSize);
-  if (compress(file.data() + kHeaderSize, &compressedSize, work.data(),
-               static_cast<uLong>(workSize)) != Z_OK) {
-    report(error, XyzError::writeFailed);
-    return std::nullopt;
-  }
-  file.resize(kHeaderSize + compressedSize);
-  std::copy(kMagic, kMagic + 4, file.begin());
-  const std::uint32_t packed = (height << 16) | width;
-  for (std::size_t i = 0; i < 4; ++i)
-    file[4 + i] = static_cast<std::uint8_t>(packed >> (8 * i));
-  report(error, XyzError::none);
-  return file;
-}
-
-XyzError saveXyzImage(const std::string& path, const PixelImage& image, const PaletteTable& table,
-                      bool sixBitInput, bool rgbOrder) {
-  XyzError error = XyzError::none;
-  const auto file = encodeXyzImage(image, table, sixBitInput, rgbOrder, &error);
-  if (!file) return error;
-  return platform::writeFile(path, *file) ? XyzError::none : XyzError::writeFailed;
 }
 
 }  // namespace vantrix

@@ -55,6 +55,8 @@ std::optional<PixelImage> decodeXyzImageTrueColour(
 std::optional<PixelImage> loadXyzImageTrueColour(const std::string& path, bool transparentZero,
                                                  XyzError* error = nullptr);
 
+// The writer (xyz_writer.cpp), left out of builds without zlib.
+#ifndef VANTRIX_NO_ZLIB
 // The file bytes of a full-layout image of one byte a pixel and at most 65,535 × 65,535
 // pixels. sixBitInput: the table holds six-bit components, widened by shifting left 2.
 // rgbOrder as when reading. The stream carries 1 MiB of zero bytes after the pixels.
@@ -63,5 +65,6 @@ std::optional<Bytes> encodeXyzImage(const PixelImage& image, const PaletteTable&
 // Writes encodeXyzImage's bytes to `path`: none, or why it failed.
 XyzError saveXyzImage(const std::string& path, const PixelImage& image, const PaletteTable& table,
                       bool sixBitInput, bool rgbOrder);
+#endif
 
 }  // namespace vantrix

@@ -10,6 +10,8 @@ struct DecodeLimits {
   // Most bytes a decode holds for a picture at once: its output image with the row padding
   // of the widest output form, plus the inflated PNG scanlines beside it (XYZ's true-colour
   // form: its index image too), counted for the whole picture whatever part of it is kept.
+  // XYZ's index image is inflated in place with the room its stream may run on after the
+  // pixels (at most 1 MiB), which is not counted.
   std::size_t maxDecodedBytes = std::size_t{200} << 20;
   // A zlib stream of n bytes cannot inflate to more than maxInflateRatio × n bytes: the
   // cheapest deflate code is a 258-byte match in 2 bits (1-bit length and distance codes),

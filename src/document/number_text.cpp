@@ -1,7 +1,10 @@
 #include "document/number_text.hpp"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <system_error>
 
@@ -79,8 +82,17 @@ double decimalNumber(std::string_view text) {
   }
 
   double value = 0;
+#ifndef _LIBCPP_VERSION
   auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (error == std::errc::result_out_of_range) {
+  const bool outOfRange = error == std::errc::result_out_of_range;
+#else
+  // libc++ (the WebAssembly build's) has no floating-point from_chars: strtod reads the same
+  // plain decimal text alike in the C locale that build keeps.
+  errno = 0;
+  value = std::strtod(number.c_str(), nullptr);
+  const bool outOfRange = errno == ERANGE;
+#endif
+  if (outOfRange) {
     // Too large keeps its sign as infinity; too small is zero.
     bool tooSmall = number.find("e-") != std::string::npos;
     value = tooSmall ? 0.0 : std::numeric_limits<double>::infinity();
@@ -96,10 +108,18 @@ std::string integerText(std::int32_t value) {
 
 std::string numberText(double value) {
   char buffer[64];
+#ifndef _LIBCPP_VERSION
   auto [end, error] =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 16);
   if (error != std::errc()) return {};
   return std::string(buffer, end);
+#else
+  // Nor to_chars with a precision: its general format is defined as printf's %.16g in the C
+  // locale.
+  const int length = std::snprintf(buffer, sizeof buffer, "%.16g", value);
+  if (length < 0 || static_cast<std::size_t>(length) >= sizeof buffer) return {};
+  return std::string(buffer, static_cast<std::size_t>(length));
+#endif
 }
 
 double textToNumber(std::string_view text) {

@@ -1,5 +1,6 @@
 #include "faces/face_loader.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 #include <stdexcept>
@@ -11,7 +12,6 @@
 #include "codecs/xyz.hpp"
 #include "faces/face_set_lookup.hpp"
 #include "image/canvas.hpp"
-#include "platform/platform.hpp"
 
 namespace vantrix {
 namespace {
@@ -24,16 +24,17 @@ constexpr int kFacesPerRow = 4;
 // Face sets are 192 × 192 pixels. Pictures that take more than 48 MiB to decode are refused
 // before they are inflated, so that a save naming four hostile face sets still converts in
 // well under 2 seconds; of a larger picture only the corner the faces come from is kept.
+constexpr std::size_t kXyzFileAndPicture = std::size_t{58} << 20;
 constexpr DecodeLimits kFaceSetLimits{.maxDecodedBytes = std::size_t{48} << 20,
                                       .keptWidth = kFaceSetSize,
                                       .keptHeight = kFaceSetSize};
 
 // Draws the face set onto a new canvas: BMP and XYZ pictures on an 8-bit canvas with their
 // own colours, PNG pictures on a 32-bit one. Nothing when there is nothing to cut a face from.
-std::optional<Canvas> drawFaceSet(const FaceSetFile& file) {
+std::optional<Canvas> drawFaceSet(const FaceSetFile& file, FaceFiles& files) {
   Canvas canvas;
   if (file.kind == FaceSetKind::png) {
-    std::optional<Bytes> bytes = platform::readFile(file.path, kMaxFaceSetFileBytes);
+    std::optional<Bytes> bytes = files.readFile(file.path, kMaxFaceSetFileBytes);
     if (!bytes) return std::nullopt;
     std::optional<PixelImage> image =
         decodePngBufferInPlace(*bytes, PngTarget::compactImage, nullptr, kFaceSetLimits);
@@ -51,20 +52,25 @@ std::optional<Canvas> drawFaceSet(const FaceSetFile& file) {
   }
   switch (file.kind) {
     case FaceSetKind::bmp: {
-      const std::optional<Bytes> bytes = platform::readFile(file.path, kMaxFaceSetFileBytes);
+      const std::optional<Bytes> bytes = files.readFile(file.path, kMaxFaceSetFileBytes);
       if (!bytes) return std::nullopt;
       // A BMP that cannot be drawn still gives a face: whatever the canvas then holds.
-      loadBmpToCanvas(canvas, *bytes);
+      loadBmpToCanvas(canvas, ByteView(*bytes));
       return canvas;
     }
     case FaceSetKind::png:
       return std::nullopt;  // drawn above
     case FaceSetKind::xyz: {
-      const std::optional<Bytes> bytes = platform::readFile(file.path, kMaxFaceSetFileBytes);
+      const std::optional<Bytes> bytes = files.readFile(file.path, kMaxFaceSetFileBytes);
       if (!bytes) return std::nullopt;
+      // An XYZ picture is inflated whole while its file is held: a file of over 10 MiB leaves
+      // its picture less than 48 MiB, so the two stay within 58 MiB.
+      DecodeLimits limits = kFaceSetLimits;
+      limits.maxDecodedBytes = std::min(
+          limits.maxDecodedBytes, kXyzFileAndPicture - std::min(bytes->size(), kXyzFileAndPicture));
       PaletteTable table{};
-      std::optional<PixelImage> image = decodeXyzImage(*bytes, table, /*sixBit=*/true,
-                                                       /*rgbOrder=*/false, nullptr, kFaceSetLimits);
+      std::optional<PixelImage> image =
+          decodeXyzImage(*bytes, table, /*sixBit=*/true, /*rgbOrder=*/false, nullptr, limits);
       if (!image) return std::nullopt;
       for (int i = 0; i < 256; ++i) {
         canvas.setPaletteColour(i, table[static_cast<std::size_t>(i)]);
@@ -82,8 +88,9 @@ const std::optional<Canvas>& FaceLoader::faceSetCanvas(const std::string& name) 
   auto known = drawn_.find(name);
   if (known != drawn_.end()) return known->second;
   std::optional<Canvas> canvas;
-  if (const std::optional<FaceSetFile> file = findFaceSet(inputPath_, name, style_, &listings_)) {
-    canvas = drawFaceSet(*file);
+  if (const std::optional<FaceSetFile> file =
+          findFaceSet(inputPath_, name, style_, &listings_, files_)) {
+    canvas = drawFaceSet(*file, files_);
     if (file->codePage && !codePage_) codePage_ = file->codePage;
   }
   return drawn_.emplace(name, std::move(canvas)).first->second;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/paths.hpp"
+#include "faces/face_files.hpp"
 #include "faces/face_set_lookup.hpp"
 #include "image/canvas.hpp"
 #include "save/save_preview.hpp"
@@ -28,9 +29,11 @@ inline constexpr std::uint64_t kMaxFaceSetFileBytes = std::uint64_t{16} << 20;
 // after its last face, so no more than one is held at a time when they come in order.
 class FaceLoader {
  public:
-  // `inputPath` is the path that opens the save (see platform::pathFromSystemName).
-  FaceLoader(std::string inputPath, PathStyle style, std::span<const FaceSlot> faces = {})
-      : inputPath_(std::move(inputPath)), style_(style) {
+  // `inputPath` is the path that opens the save (see platform::pathFromSystemName); `files`
+  // are where the face sets are looked for and read.
+  FaceLoader(std::string inputPath, PathStyle style, std::span<const FaceSlot> faces = {},
+             FaceFiles& files = diskFiles())
+      : inputPath_(std::move(inputPath)), style_(style), files_(files) {
     for (const FaceSlot& face : faces)
       ++facesLeft_[face.name];
   }
@@ -48,6 +51,7 @@ class FaceLoader {
 
   std::string inputPath_;
   PathStyle style_;
+  FaceFiles& files_;
   mutable std::map<std::string, std::optional<Canvas>> drawn_;
   mutable std::map<std::string, int> facesLeft_;  // of the faces announced, per face set
   mutable FolderListings listings_;

@@ -4,7 +4,6 @@
 #include <array>
 #include <vector>
 
-#include "platform/platform.hpp"
 #include "text/code_page.hpp"
 
 namespace vantrix {
@@ -41,17 +40,17 @@ bool isWindowsDeviceName(std::string_view name) {
 
 // The entries of `folder` whose names equal `wanted` ignoring ASCII case, in byte order.
 std::vector<std::string> namesIgnoringCase(const std::string& folder, std::string_view wanted,
-                                           FolderListings* listings) {
+                                           FolderListings* listings, FaceFiles& files) {
   std::optional<std::vector<std::string>> listed;
   const std::optional<std::vector<std::string>>* names = &listed;
   if (listings) {
     auto known = listings->byFolder.find(folder);
     if (known == listings->byFolder.end()) {
-      known = listings->byFolder.emplace(folder, platform::listFolder(folder)).first;
+      known = listings->byFolder.emplace(folder, files.listFolder(folder)).first;
     }
     names = &known->second;
   } else {
-    listed = platform::listFolder(folder);
+    listed = files.listFolder(folder);
   }
   std::vector<std::string> matches;
   if (*names) {
@@ -78,13 +77,13 @@ std::string projectFolder(std::string_view inputFileName, PathStyle style) {
 
 std::optional<std::string> findIgnoringCase(std::string_view inputFileName,
                                             const std::string& fileName, PathStyle style,
-                                            FolderListings* listings) {
+                                            FolderListings* listings, FaceFiles& files) {
   const std::string project = projectFolder(inputFileName, style);
   for (const std::string& folder :
-       namesIgnoringCase(project.empty() ? "." : project, kFaceSetFolder, listings)) {
+       namesIgnoringCase(project.empty() ? "." : project, kFaceSetFolder, listings, files)) {
     const std::string folderPath = project + folder + preferredSeparator(style);
-    for (const std::string& file : namesIgnoringCase(folderPath, fileName, listings)) {
-      if (platform::isReadableFile(folderPath + file)) return folderPath + file;
+    for (const std::string& file : namesIgnoringCase(folderPath, fileName, listings, files)) {
+      if (files.isReadableFile(folderPath + file)) return folderPath + file;
     }
   }
   return std::nullopt;
@@ -112,14 +111,14 @@ namespace {
 // where names are case-sensitive, a file that matches ignoring ASCII case.
 std::optional<FaceSetFile> findByStem(std::string_view inputPath, const std::string& folder,
                                       const std::string& fileStem, PathStyle style,
-                                      FolderListings* listings) {
+                                      FolderListings* listings, FaceFiles& files) {
   for (const Extension& extension : kExtensions) {
     const std::string fileName = fileStem + std::string(extension.text);
-    if (platform::isReadableFile(folder + fileName)) {
+    if (files.isReadableFile(folder + fileName)) {
       return FaceSetFile{extension.kind, folder + fileName, std::nullopt};
     }
     if (style == PathStyle::posix) {
-      if (auto found = findIgnoringCase(inputPath, fileName, style, listings)) {
+      if (auto found = findIgnoringCase(inputPath, fileName, style, listings, files)) {
         return FaceSetFile{extension.kind, *found, std::nullopt};
       }
     }
@@ -134,13 +133,14 @@ bool hasHighByte(std::string_view name) {
 }  // namespace
 
 std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_view name,
-                                       PathStyle style, FolderListings* listings) {
+                                       PathStyle style, FolderListings* listings,
+                                       FaceFiles& files) {
   const std::string folder = faceSetFolder(inputPath, style);
   // The name's own bytes first, as the system reads them: they win whenever they find a file.
-  const std::string ownName = platform::pathFromSystemName(name);
+  const std::string ownName = files.pathOfName(name);
   const bool ownNameTried = isPlainFaceSetName(name, style);
   if (ownNameTried) {
-    if (auto found = findByStem(inputPath, folder, ownName, style, listings)) return found;
+    if (auto found = findByStem(inputPath, folder, ownName, style, listings, files)) return found;
   }
   // Games unpacked on another system have their file names in UTF-8 while the save keeps the
   // game's code page: read the name in each page a game may be made in. The folder rule is
@@ -151,7 +151,7 @@ std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_v
     const std::optional<std::string> decoded = decodeToUtf8(name, page);
     if (!decoded || (ownNameTried && *decoded == ownName) || !isPlainFaceSetName(*decoded, style))
       continue;
-    if (auto found = findByStem(inputPath, folder, *decoded, style, listings)) {
+    if (auto found = findByStem(inputPath, folder, *decoded, style, listings, files)) {
       found->codePage = page;
       return found;
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/paths.hpp"
+#include "faces/face_files.hpp"
 #include "text/code_page.hpp"
 
 namespace vantrix {
@@ -40,8 +41,9 @@ struct FolderListings {
 // only when ASCII case is ignored is found too, as it is on Windows, where the games are made.
 // When the name's own bytes find nothing, the name is read in each code page of
 // kCodePageTrialOrder in turn and looked up the same way. `listings`, when given, keeps the
-// folders listed.
+// folders listed; `files` are where the folders and files are looked for.
 std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_view name,
-                                       PathStyle style, FolderListings* listings = nullptr);
+                                       PathStyle style, FolderListings* listings = nullptr,
+                                       FaceFiles& files = diskFiles());
 
 }  // namespace vantrix

@@ -34,6 +34,19 @@ std::optional<PixelImage> PixelImage::makeForOverwrite(PixelLayout layout, int b
   return image;
 }
 
+std::optional<PixelImage> PixelImage::adopt(PixelBytes bytes, PixelLayout layout, int bytesPerPixel,
+                                            std::uint32_t width, std::uint32_t height,
+                                            std::size_t pitch) {
+  const auto total = checkedMul(pitch, std::size_t{height});
+  if (!total || bytes.size() < *total) return std::nullopt;
+  PixelImage image;
+  image.pixels_ = std::move(bytes);
+  if (!image.reshapeFilling(layout, bytesPerPixel, width, height, pitch, false)) {
+    return std::nullopt;
+  }
+  return image;
+}
+
 void PixelImage::fill(std::uint32_t value) {
   const auto size = static_cast<std::size_t>(bytesPerPixel_);
   for (std::size_t at = 0; at + size <= pixels_.size(); at += size) {

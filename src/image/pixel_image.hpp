@@ -60,6 +60,11 @@ class PixelImage {
   static std::optional<PixelImage> makeForOverwrite(PixelLayout layout, int bytesPerPixel,
                                                     std::uint32_t width, std::uint32_t height,
                                                     std::size_t pitch);
+  // An image over bytes a decoder has filled: its rows are their first height × pitch bytes,
+  // and the rest is dropped. Nothing when the shape is invalid or the bytes are too few.
+  static std::optional<PixelImage> adopt(PixelBytes bytes, PixelLayout layout, int bytesPerPixel,
+                                         std::uint32_t width, std::uint32_t height,
+                                         std::size_t pitch);
   // width × bytesPerPixel rounded up to a multiple of `alignment` (a power of two); nothing
   // when that overflows.
   static std::optional<std::size_t> pitchFor(std::uint32_t width, int bytesPerPixel,

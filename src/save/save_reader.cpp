@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 
 namespace vantrix {
@@ -53,7 +52,7 @@ constexpr bool hasSubChunks(std::int32_t chunk) {
 }
 
 bool zeroByteAt(const SaveCursor& cursor) {
-  return !cursor.atEnd() && cursor.data[cursor.position] == 0;
+  return !cursor.atEnd() && cursor.data[static_cast<std::size_t>(cursor.position)] == 0;
 }
 
 // The position after stepping `length` bytes from `from`. Lengths of 2^31 and more read as
@@ -80,7 +79,7 @@ void walkSubChunks(SaveCursor& cursor, std::int32_t chunk, std::uint64_t payload
 std::int32_t readNumber(SaveCursor& cursor) {
   std::uint32_t value = 0;
   for (;;) {
-    std::uint8_t byte = cursor.atEnd() ? 0 : cursor.data[cursor.position];
+    std::uint8_t byte = cursor.atEnd() ? 0 : cursor.data[static_cast<std::size_t>(cursor.position)];
     value = (value << 7) | (byte & 0x7Fu);
     ++cursor.position;
     if ((byte & 0x80) == 0 || cursor.position > cursor.data.size()) break;
@@ -113,7 +112,9 @@ double payloadDouble(std::string_view payload) {
   for (int i = 7; i >= 0; --i) {
     bits = (bits << 8) | static_cast<std::uint8_t>(payload[static_cast<std::size_t>(i)]);
   }
-  return std::bit_cast<double>(bits);
+  double value;
+  std::memcpy(&value, &bits, sizeof value);  // std::bit_cast, which older libc++ lacks
+  return value;
 }
 
 bool readSaveHeader(SaveCursor& cursor) {

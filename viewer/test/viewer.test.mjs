@@ -2,11 +2,16 @@
 // through the file chooser and by drag and drop, checks the text of its save slot, compares
 // every pixel of each face, as the page holds it and as the screen shows it at 1× and 2×,
 // with the BMP in the document decoded here, checks the messages for files that are no
-// preview documents, and that hostile text stays text. Saves a screenshot.
+// preview documents, and that hostile text stays text. Then opens game folders (chosen, and
+// dropped, and on a page that can start no worker): every slot and every face must be what
+// the vantrix executable's documents for the same folder show, and a slot's downloaded
+// document must be the executable's. Saves a screenshot of a game folder.
 //
 //   node viewer.test.mjs [screenshot.png]
-// VANTRIX_CHROMIUM names the browser (default /usr/bin/chromium).
+// VANTRIX_CHROMIUM names the browser (default /usr/bin/chromium), VANTRIX_EXE the vantrix
+// executable (default build/release/vantrix).
 
+import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
@@ -19,6 +24,14 @@ const pagePath = path.join(root, "viewer", "index.html");
 const documentPath = path.join(root, "examples", "expected", "Save01.xml");
 const savePath = path.join(root, "examples", "game", "Save01.lsd");
 const screenshotPath = path.resolve(process.argv[2] ?? path.join(root, "build", "viewer-screenshot.png"));
+const vantrixExe = path.resolve(process.env.VANTRIX_EXE || path.join(root, "build", "release", "vantrix"));
+
+// Game folders the page opens; each save's document comes from the executable, run in the
+// folder as "vantrix Save01.lsd". A game whose names are in another code page joins here.
+const gameFolders = [
+  { name: "the example game", folder: path.join(root, "examples", "game"),
+    expected: { "Save01.lsd": path.join(root, "examples", "expected", "Save01.xml") } },
+];
 
 let passed = 0;
 let failed = 0;
@@ -160,6 +173,92 @@ async function dropFiles(page, files) {
   await page.dispatchEvent("main", "drop", { dataTransfer: transfer });
 }
 
+// Every file under a folder, with its path from the folder's parent ("game/FaceSet/Hero.bmp").
+function filesUnder(folder) {
+  const files = [];
+  const walk = (dir, relative) => {
+    for (const entry of fs.readdirSync(dir, { withFileTypes: true }).sort((a, b) => a.name < b.name ? -1 : 1)) {
+      const full = path.join(dir, entry.name);
+      if (entry.isDirectory()) walk(full, `${relative}/${entry.name}`);
+      else files.push({ path: `${relative}/${entry.name}`, bytes: fs.readFileSync(full) });
+    }
+  };
+  walk(folder, path.basename(folder));
+  return files;
+}
+
+// Drops a folder on the page. No script can put a folder in a DataTransfer, so the drop
+// carries entries of the shape webkitGetAsEntry gives, made here from the folder's files; a
+// folder's reader hands them out two at a time, as Chromium's does in batches.
+async function dropFolder(page, folder) {
+  const files = filesUnder(folder).map(({ path: file, bytes }) => ({ file, base64: bytes.toString("base64") }));
+  await page.evaluate((list) => {
+    const top = new Map();
+    for (const { file, base64 } of list) {
+      const names = file.split("/");
+      let node = top;
+      for (const name of names.slice(0, -1)) {
+        if (!node.has(name)) node.set(name, new Map());
+        node = node.get(name);
+      }
+      const name = names[names.length - 1];
+      node.set(name, new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name));
+    }
+    const entryOf = (name, node, fullPath) => node instanceof Map
+      ? { isFile: false, isDirectory: true, name, fullPath, createReader: () => {
+          const children = [...node];
+          return { readEntries: (ok) => setTimeout(() => ok(children.splice(0, 2).map(
+            ([child, value]) => entryOf(child, value, `${fullPath}/${child}`)))) };
+        } }
+      : { isFile: true, isDirectory: false, name, fullPath, file: (ok) => setTimeout(() => ok(node)) };
+    const items = [...top].map(([name, node]) => {
+      const entry = entryOf(name, node, `/${name}`);
+      return { kind: "file", webkitGetAsEntry: () => entry };
+    });
+    const drop = new Event("drop", { bubbles: true, cancelable: true });
+    Object.defineProperty(drop, "dataTransfer", { value: { items, files: [] } });
+    document.querySelector("main").dispatchEvent(drop);
+  }, files);
+}
+
+// The executable's document for each save of a game folder, run in a copy of the folder.
+function executableDocuments(folder) {
+  const copy = fs.mkdtempSync(path.join(os.tmpdir(), "vantrix-game-"));
+  fs.cpSync(folder, copy, { recursive: true });
+  const documents = {};
+  for (const save of fs.readdirSync(copy).filter((name) => /\.lsd$/i.test(name)).sort()) {
+    execFileSync(vantrixExe, [save, "out.xml"], { cwd: copy });
+    documents[save] = fs.readFileSync(path.join(copy, "out.xml"));
+  }
+  fs.rmSync(copy, { recursive: true, force: true });
+  return documents;
+}
+
+// The pixels of each face picture as the page decoded it.
+async function facePixels(page) {
+  return page.$$eval(".slot img.face", (images) => images.map((image) => {
+    const canvas = document.createElement("canvas");
+    canvas.width = image.naturalWidth;
+    canvas.height = image.naturalHeight;
+    const context = canvas.getContext("2d");
+    context.drawImage(image, 0, 0);
+    return { width: canvas.width, height: canvas.height,
+             data: Array.from(context.getImageData(0, 0, canvas.width, canvas.height).data) };
+  }));
+}
+
+// Opens a game folder on a page, after a file that leaves one error slot, and waits for its
+// `count` slots: slots still shown from before are never taken for the folder's.
+async function openFolder(page, open, count) {
+  await page.bringToFront();
+  await page.setInputFiles("#files", { name: "empty.xml", mimeType: "text/xml", buffer: Buffer.alloc(0) });
+  await page.waitForFunction(() => document.querySelectorAll(".slot").length === 1 &&
+                                   document.querySelector(".slot.bad") !== null);
+  await open();
+  await page.waitForFunction((n) => document.querySelectorAll(".slot:not(.bad)").length === n &&
+    Array.from(document.images).every((image) => image.complete), count, { timeout: 20000 });
+}
+
 async function waitForSlots(page, count) {
   await page.waitForFunction((n) => document.querySelectorAll(".slot").length === n &&
     Array.from(document.images).every((image) => image.complete), count, { timeout: 10000 });
@@ -179,7 +278,7 @@ try {
   const page = context.pages()[0] ?? await context.newPage();
   const outside = [];
   page.on("request", (request) => {
-    if (!/^(file|data):/.test(request.url())) outside.push(request.url());
+    if (!/^(file|data|blob):/.test(request.url())) outside.push(request.url());
   });
   const pageErrors = [];
   page.on("pageerror", (error) => pageErrors.push(String(error)));
@@ -226,13 +325,11 @@ try {
     }
   }
   fs.mkdirSync(path.dirname(screenshotPath), { recursive: true });
-  await page.screenshot({ path: screenshotPath, fullPage: true });
-  console.log(`Screenshot: ${screenshotPath}`);
   await page.click('[data-zoom="1"]');
 
   // Files that are no preview documents, each with its own message.
   await page.setInputFiles("#files", [
-    { name: "Save01.lsd", mimeType: "application/octet-stream", buffer: fs.readFileSync(savePath) },
+    { name: "Save05.lsd", mimeType: "application/octet-stream", buffer: fs.readFileSync(documentPath) },
     { name: "notes.xml", mimeType: "text/xml", buffer: Buffer.from("<?xml version=\"1.0\"?>\r\n<notes>hi</notes>") },
     { name: "empty.xml", mimeType: "text/xml", buffer: Buffer.alloc(0) },
     { name: "short.xml", mimeType: "text/xml", buffer: Buffer.from("<savegame><timestamp>x</timestamp></savegame>") },
@@ -241,7 +338,7 @@ try {
   checkEqual("messages for files that are no preview documents", [
     "empty.xml is not a vantrix preview document: the file is empty.",
     "notes.xml is not a vantrix preview document: its root element is <notes>, not <savegame>.",
-    "Save01.lsd is not a vantrix preview document: it is not well-formed XML (line 1).",
+    "Save05.lsd is not an RPG Maker 2000 or 2003 save: it does not start with LcfSaveData.",
     "short.xml is not a vantrix preview document: its <savegame> has no <playingtime>.",
   ], (await slotTexts(page)).map((slot) => slot.error));
   check("error slots are alerts", (await page.$$("[role=alert]")).length === 4);
@@ -279,6 +376,70 @@ try {
     saved: "2026-12-07 20:15:42", played: "005:42:56", money: "7", faces: [], missing: [], error: null,
   }, dropped[1]);
   check("the drop highlight is gone", !(await page.$eval("body", (body) => body.classList.contains("dragging"))));
+
+  // A save opened alone has no game folder beside it: its faces have no pictures.
+  await page.setInputFiles("#files", savePath);
+  await waitForSlots(page, 1);
+  checkEqual("a save alone", [{ ...exampleSlot, file: "Save01.lsd",
+    faces: exampleSlot.faces.map((face) => face.replace(/(: no picture)?$/, ": no picture")),
+    missing: ["no picture", "no picture", "no picture", "no picture"] }], await slotTexts(page));
+
+  // Game folders: chosen and dropped, and so on a page that can start no worker, where the
+  // saves are converted on the page itself.
+  const noWorkerPage = await context.newPage();
+  await noWorkerPage.addInitScript(() => { delete window.Worker; });
+  noWorkerPage.on("pageerror", (error) => pageErrors.push(String(error)));
+  await noWorkerPage.goto(pathToFileURL(pagePath).href);
+  for (const game of gameFolders) {
+    const documents = executableDocuments(game.folder);
+    const saves = Object.keys(documents);
+    check(`${game.name}: the executable made documents`, saves.length > 0);
+    for (const [save, expectedPath] of Object.entries(game.expected)) {
+      check(`${game.name}: the executable's ${save} is the reviewed document`,
+            documents[save]?.equals(fs.readFileSync(expectedPath)));
+    }
+    // What the page shows of the executable's documents (each named as its save with ".xml"
+    // added), in slot order, and their faces' BMPs in the same order.
+    await page.setInputFiles("#files", saves.map((save) => ({
+      name: `${save}.xml`, mimeType: "text/xml", buffer: documents[save] })));
+    await waitForSlots(page, saves.length);
+    const wanted = (await slotTexts(page)).map((slot) => ({
+      ...slot, file: `${path.basename(game.folder)}/${slot.file.slice(0, -4)}` }));
+    const bitmaps = wanted.flatMap((slot) => [...documents[slot.file.split("/").pop()].toString("latin1")
+      .matchAll(/<bitmap>\s*([A-Za-z0-9+/=]+)\s*<\/bitmap>/g)].map((match) => readBmp(Buffer.from(match[1], "base64"))));
+
+    const ways = [
+      ["chosen", page, () => page.setInputFiles("#folder", game.folder), "worker"],
+      ["dropped", page, () => dropFolder(page, game.folder), "worker"],
+      ["chosen, no worker", noWorkerPage, () => noWorkerPage.setInputFiles("#folder", game.folder), "page"],
+      ["dropped, no worker", noWorkerPage, () => dropFolder(noWorkerPage, game.folder), "page"],
+    ];
+    for (const [way, on, open, converter] of ways) {
+      await openFolder(on, open, saves.length);
+      const what = `${game.name} ${way}`;
+      checkEqual(`${what}: slots`, wanted, await slotTexts(on));
+      checkEqual(`${what}: converted in the ${converter}`, converter, await on.evaluate(() => document.body.dataset.converter));
+      const shownFaces = await facePixels(on);
+      checkEqual(`${what}: face pictures`, bitmaps.length, shownFaces.length);
+      for (const [i, bmp] of bitmaps.entries()) {
+        const wrong = shownFaces[i] ? pixelMismatches(shownFaces[i], bmp, 1) : ["missing"];
+        check(`${what}: face ${i + 1} pixels`, wrong.length === 0, `${wrong.length} differ, first ${wrong[0]}`);
+      }
+    }
+
+    // Each slot saved as its preview document is the executable's, byte for byte.
+    await openFolder(page, () => page.setInputFiles("#folder", game.folder), saves.length);
+    const buttons = await page.$$(".slot .download");
+    checkEqual(`${game.name}: download buttons`, saves.length, buttons.length);
+    for (const [i, save] of saves.entries()) {
+      if (!buttons[i]) break;
+      const [download] = await Promise.all([page.waitForEvent("download"), buttons[i].click()]);
+      checkEqual(`${game.name}: downloaded name`, save.replace(/\.lsd$/i, ".xml"), download.suggestedFilename());
+      check(`${game.name}: downloaded ${save}`, fs.readFileSync(await download.path()).equals(documents[save]));
+    }
+  }
+  await page.screenshot({ path: screenshotPath, fullPage: true });
+  console.log(`Screenshot: ${screenshotPath}`);
 
   checkEqual("requests beyond the page", [], outside);
   checkEqual("script errors", [], pageErrors);

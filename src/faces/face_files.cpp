@@ -1,0 +1,29 @@
+#include "faces/face_files.hpp"
+
+#include "platform/platform.hpp"
+
+namespace vantrix {
+namespace {
+
+class DiskFiles final : public FaceFiles {
+ public:
+  bool isReadableFile(const std::string& path) override { return platform::isReadableFile(path); }
+  std::optional<std::vector<std::string>> listFolder(const std::string& path) override {
+    return platform::listFolder(path);
+  }
+  std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) override {
+    return platform::readFile(path, maxBytes);
+  }
+  std::string pathOfName(std::string_view name) override {
+    return platform::pathFromSystemName(name);
+  }
+};
+
+}  // namespace
+
+FaceFiles& diskFiles() {
+  static DiskFiles files;
+  return files;
+}
+
+}  // namespace vantrix
