@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Tests viewer/index.html in headless Chromium (Debian's) driven by playwright-core from npm,
+# Tests viewer/index.html in headless Chromium (Debian's, with a CJK font for the names of games
+# in other languages) driven by playwright-core from npm,
 # and leaves a screenshot in build/viewer-screenshot.png. Game folders need the page's module
 # (bash tools/run-wasm-build.sh first) and the vantrix executable, built here, whose documents
 # the page's slots must show.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/needs.sh
-needs "${BUILD_PACKAGES[@]}" chromium fonts-dejavu-core
+needs "${BUILD_PACKAGES[@]}" chromium fonts-dejavu-core fonts-wqy-zenhei
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
   needs nodejs npm
 fi

@@ -31,6 +31,9 @@ const vantrixExe = path.resolve(process.env.VANTRIX_EXE || path.join(root, "buil
 const gameFolders = [
   { name: "the example game", folder: path.join(root, "examples", "game"),
     expected: { "Save01.lsd": path.join(root, "examples", "expected", "Save01.xml") } },
+  // Names in Shift-JIS, GBK, UHC and Windows-1251, file names in UTF-8.
+  { name: "the unpacked game", folder: path.join(root, "examples", "unpacked-game"),
+    expected: { "Save01.lsd": path.join(root, "examples", "expected", "unpacked-game.xml") } },
 ];
 
 let passed = 0;
@@ -358,6 +361,23 @@ try {
   checkEqual("hostile bitmaps", ["damaged picture", "damaged picture", "no picture"], hostileSlot.missing);
   checkEqual("nothing injected", [1, title], [await page.$$eval(".slot img", (images) => images.length), await page.title()]);
 
+  // Names are shown in the game's code page: guessed from their bytes, or chosen in the menu.
+  const heroNamed = (bytes) => Buffer.concat([documentBytes.subarray(0, documentBytes.indexOf("Alex")),
+    Buffer.from(bytes), documentBytes.subarray(documentBytes.indexOf("Alex") + 4)]);
+  const namesCases = [
+    ["Japanese", [0x83, 0x41, 0x83, 0x8C, 0x83, 0x62, 0x83, 0x4E, 0x83, 0x58], "auto", "アレックス"],
+    ["Traditional Chinese", [0xA5, 0x44, 0xA8, 0xA4], "auto", "主角"],
+    ["Traditional Chinese read as Western", [0xA5, 0x44, 0xA8, 0xA4], "windows-1252", "¥D¨¤"],
+    ["Korean chosen", [0xBE, 0xF3, 0xB1, 0xBC], "euc-kr", "얼굴"],
+  ];
+  for (const [what, bytes, page_, expected] of namesCases) {
+    await page.selectOption("#code-page", page_);
+    await page.setInputFiles("#files", { name: "Save01.xml", mimeType: "text/xml", buffer: heroNamed(bytes) });
+    await waitForSlots(page, 1);
+    checkEqual(`names: ${what}`, expected, (await slotTexts(page))[0].name);
+  }
+  await page.selectOption("#code-page", "auto");
+
   // Drag and drop of two documents: slots in slot order, a save without hero says so.
   const thirdSlot = documentText
     .replace('<savegame id="1">', '<savegame id="3">')
@@ -414,6 +434,10 @@ try {
       ["chosen, no worker", noWorkerPage, () => noWorkerPage.setInputFiles("#folder", game.folder), "page"],
       ["dropped, no worker", noWorkerPage, () => dropFolder(noWorkerPage, game.folder), "page"],
     ];
+    if (game.name === "the unpacked game") {
+      checkEqual("the unpacked game: the hero's Shift-JIS name", "アレックス", wanted[0].name);
+      checkEqual("the unpacked game: the 0x5C face set name", "ソ表, face 1", wanted[0].faces[0]);
+    }
     for (const [way, on, open, converter] of ways) {
       await openFolder(on, open, saves.length);
       const what = `${game.name} ${way}`;
