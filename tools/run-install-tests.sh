@@ -28,7 +28,7 @@ for file in bin/vantrix "$libdir/libvantrix.a" include/vantrix/vantrix.hpp \
   "$libdir/pkgconfig/vantrix.pc" share/man/man1/vantrix.1 share/vantrix/viewer/index.html; do
   [ -f "$prefix/$file" ] && pass || fail "not installed: $file"
 done
-check "installed headers" "codecs.hpp save_preview.hpp vantrix.hpp" \
+check "installed headers" "codecs.hpp save_preview.hpp text.hpp vantrix.hpp" \
   "$(cd "$prefix/include/vantrix" && echo *)"
 
 # The installed program gives the reviewed document.
@@ -85,6 +85,18 @@ if g++ -std=c++20 -Wall -Wextra -Werror "$work/readme.cpp" -o "$work/readme" \
 else
   fail "the README example does not build with pkg-config"
 fi
+# The README's codec lines compile against the installed headers, given the bytes they name.
+{
+  echo '#include <vantrix/vantrix.hpp>'
+  echo 'void codecs(const std::vector<std::uint8_t>& pngBytes, const std::vector<std::uint8_t>& bmpBytes,'
+  echo '            const std::vector<std::uint8_t>& xyzBytes, const std::string& bitmapText) {'
+  sed -n '/^## Library/,/^## /p' README.md | sed -n '/^```c++$/,/^```$/p' | sed '1d;$d'
+  echo '}'
+} >"$work/codecs.cpp"
+# shellcheck disable=SC2046
+g++ -std=c++20 -Wall -Wextra -Werror -Wno-unused-variable -c "$work/codecs.cpp" \
+  -o "$work/codecs.o" $(pkg-config --cflags vantrix) && pass ||
+  fail "the README's codec lines do not compile"
 
 # The Debian package: the same files under /usr, and the viewer's module when it was built.
 rm -f build/release/vantrix_*.deb
