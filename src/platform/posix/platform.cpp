@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 
 namespace vantrix::platform {
@@ -243,6 +244,17 @@ void printLine(std::string_view line) {
 }
 
 char timeSeparator() {
+  // The C library picks LC_TIME's locale by these variables; "C" and "POSIX" (also what no
+  // name means) are built in with the format "%H:%M:%S", so no locale file need be read.
+  const char* name = nullptr;
+  for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+    name = std::getenv(variable);
+    if (name != nullptr && *name != '\0') break;
+  }
+  if (name == nullptr || *name == '\0' || std::strcmp(name, "C") == 0 ||
+      std::strcmp(name, "POSIX") == 0) {
+    return ':';
+  }
   // The time format of the user's LC_TIME locale, e.g. "%H:%M:%S"; the first character
   // that is not part of a conversion is the separator.
   locale_t locale = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
