@@ -19,6 +19,19 @@ std::string textOf(const Bytes& bytes) {
   return {bytes.begin(), bytes.end()};
 }
 
+// The 48 bytes whose Base64 text is the alphabet in order.
+const Bytes kAlphabetBytes =
+    bytesOf({0x00, 0x10, 0x83, 0x10, 0x51, 0x87, 0x20, 0x92, 0x8B, 0x30, 0xD3, 0x8F,
+             0x41, 0x14, 0x93, 0x51, 0x55, 0x97, 0x61, 0x96, 0x9B, 0x71, 0xD7, 0x9F,
+             0x82, 0x18, 0xA3, 0x92, 0x59, 0xA7, 0xA2, 0x9A, 0xAB, 0xB2, 0xDB, 0xAF,
+             0xC3, 0x1C, 0xB3, 0xD3, 0x5D, 0xB7, 0xE3, 0x9E, 0xBB, 0xF3, 0xDF, 0xBF});
+
+Bytes withTail(Bytes bytes, std::initializer_list<int> tail) {
+  for (int v : tail)
+    bytes.push_back(static_cast<std::uint8_t>(v));
+  return bytes;
+}
+
 struct EncodeRow {
   Bytes input;
   std::string text;
@@ -34,6 +47,10 @@ TEST(Base64, EncodesEachRowOfTheTable) {
       {bytesOf({0xFB, 0xFF}), "+/8="},
       {bytesOf({0xFF, 0xFF, 0xFF}), "////"},
       {bytesOf({0x00, 0x00, 0x00, 0x00}), "AAAAAA=="},
+      // Every character, in steps of twelve bytes and without and with a padded tail.
+      {kAlphabetBytes, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"},
+      {withTail(kAlphabetBytes, {0xFE, 0x01}),
+       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+//gE="},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(encodeBase64(row.input), row.text) << row.text;
