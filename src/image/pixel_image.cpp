@@ -49,6 +49,10 @@ std::optional<PixelImage> PixelImage::adopt(PixelBytes bytes, PixelLayout layout
 
 void PixelImage::fill(std::uint32_t value) {
   const auto size = static_cast<std::size_t>(bytesPerPixel_);
+  if (size == 1) {
+    std::fill(pixels_.begin(), pixels_.end(), static_cast<std::uint8_t>(value));
+    return;
+  }
   for (std::size_t at = 0; at + size <= pixels_.size(); at += size) {
     std::uint8_t* p = pixels_.data() + at;
     p[0] = static_cast<std::uint8_t>(value);
