@@ -9,6 +9,10 @@
 #include <emmintrin.h>
 #define VANTRIX_INFLATE_SSE2 1
 #endif
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#include <immintrin.h>
+#define VANTRIX_INFLATE_AVX2 1
+#endif
 
 namespace vantrix {
 namespace {
@@ -364,28 +368,48 @@ bool readDynamicTables(BitReader& in, Tables& tables) {
 inline void copyMatch(std::uint8_t* out, std::size_t distance, std::size_t length,
                       std::size_t room) {
   const std::uint8_t* from = out - distance;
-  if (distance >= 8 && room >= length + 8) {
-    // Eight bytes at a time; each read lies before what the same step writes.
+  if (room >= length + 16) {
     std::uint8_t* const stop = out + length;
-    do {
-      std::memcpy(out, from, 8);
-      out += 8;
-      from += 8;
-    } while (out < stop);
-    return;
+    if (distance >= 16) {
+      // Sixteen bytes a step; each read lies before what the same step writes.
+      do {
+        std::memcpy(out, from, 16);
+        out += 16;
+        from += 16;
+      } while (out < stop);
+      return;
+    }
+    if (distance >= 8) {
+      do {
+        std::memcpy(out, from, 8);
+        out += 8;
+        from += 8;
+      } while (out < stop);
+      return;
+    }
+    if (distance >= 2) {
+      // A short period (the pixel sizes of images): the first bytes one at a time, up to a
+      // whole number of periods of 8 bytes or more, then 8 bytes a step from that far back.
+      const std::size_t period = distance * ((8 + distance - 1) / distance);
+      const std::size_t head = std::min(period, length);
+      for (std::size_t k = 0; k < head; ++k)
+        out[k] = from[k];
+      for (out += head, from = out - period; out < stop; out += 8, from += 8)
+        std::memcpy(out, from, 8);
+      return;
+    }
   }
   if (distance == 1) {
     std::memset(out, out[-1], length);
     return;
   }
-  // Short periods (the pixel sizes of images) repeat byte by byte.
   for (std::size_t k = 0; k < length; ++k)
     out[k] = from[k];
 }
 
 // While this much output is left, a step (three literals, or a match of at most 258 bytes
-// copied eight bytes at a time) needs no check of the output's end.
-constexpr std::size_t kFastRoom = 258 + 8;
+// copied sixteen bytes at a time) needs no check of the output's end.
+constexpr std::size_t kFastRoom = 258 + 16;
 
 // A fault found at the reader's position: zlib sees it only when the bits it took lie within
 // the input, and otherwise waits for more input.
@@ -480,6 +504,55 @@ Ending inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outSt
 
 // ---- Adler-32 ---------------------------------------------------------------------------
 
+#ifdef VANTRIX_INFLATE_AVX2
+// The Adler-32 sums (s1, s2, not yet reduced) carried over `n` bytes, a multiple of 32, in
+// AVX2 registers: 32 bytes a step, their sum for s1 and their weighted sum for s2 by one
+// multiply-add of the bytes with the weights 32 down to 1 and one of the pairs with ones.
+// Runs of 5,536 bytes keep every 32-bit lane from overflowing before the caller reduces.
+__attribute__((target("avx2"))) std::uint64_t laneTotal(__m256i v) {
+  alignas(32) std::uint32_t lanes[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), v);
+  std::uint64_t sum = 0;
+  for (std::uint32_t lane : lanes)
+    sum += lane;
+  return sum;
+}
+
+__attribute__((target("avx2"))) void adler32Avx2(const std::uint8_t* p, std::size_t n,
+                                                 std::uint64_t& s1, std::uint64_t& s2) {
+  constexpr std::uint32_t kModulus = 65521;
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i weights =
+      _mm256_setr_epi8(32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14,
+                       13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);
+  const __m256i ones = _mm256_set1_epi16(1);
+  while (n > 0) {
+    const std::size_t run = std::min<std::size_t>(n, 5536);
+    __m256i sum = zero;     // s1's growth in this run
+    __m256i before = zero;  // the sums before each step, added up
+    __m256i weighted = zero;
+    for (std::size_t i = 0; i < run; i += 32) {
+      const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+      before = _mm256_add_epi32(before, sum);
+      sum = _mm256_add_epi32(sum, _mm256_sad_epu8(bytes, zero));
+      weighted =
+          _mm256_add_epi32(weighted, _mm256_madd_epi16(_mm256_maddubs_epi16(bytes, weights), ones));
+    }
+    s2 += run * s1 + 32 * laneTotal(before) + laneTotal(weighted);
+    s1 += laneTotal(sum);
+    s1 %= kModulus;
+    s2 %= kModulus;
+    p += run;
+    n -= run;
+  }
+}
+
+bool hasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+#endif
+
 #ifdef VANTRIX_INFLATE_SSE2
 // Sixteen bytes a step: their sum for s1, and for s2 sixteen times the sum before them plus
 // the bytes weighted 16 down to 1. Runs of 5,552 bytes keep every lane from overflowing
@@ -489,6 +562,15 @@ std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
   constexpr std::size_t kRun = 5552;
   std::uint64_t s1 = 1;
   std::uint64_t s2 = 0;
+#ifdef VANTRIX_INFLATE_AVX2
+  static const bool avx2 = hasAvx2();
+  if (avx2 && n >= 32) {
+    const std::size_t whole = n & ~std::size_t{31};
+    adler32Avx2(p, whole, s1, s2);
+    p += whole;
+    n -= whole;
+  }
+#endif
   const __m128i zero = _mm_setzero_si128();
   const __m128i firstWeights = _mm_setr_epi16(16, 15, 14, 13, 12, 11, 10, 9);
   const __m128i lastWeights = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
