@@ -5,9 +5,13 @@
 //   FOLDER/large/photo.png                          2048 × 2048 RGBA of photographic content
 //   FOLDER/png-game/Save01.lsd                      a save whose four faces come from
 //   FOLDER/png-game/FaceSet/Actors.png, ...         PNG face sets (two share one)
+//   FOLDER/palette-game, bmp-game, xyz-game         saves whose four faces come from two
+//                                                   256-colour face sets, two faces each:
+//                                                   palette PNG, 8-bit BMP or XYZ files
 // The PNG files are written the way common encoders write them: zlib level 6, a filter chosen
 // per row by the smallest sum of absolute differences (None for palette images), and the image
-// data split into 8 KiB "IDAT" chunks.
+// data split into 8 KiB "IDAT" chunks. BMP face sets are plain 8-bit files; XYZ face sets hold
+// the palette and pixels in one zlib stream of level 9, as the engine's tools write them.
 
 #include <zlib.h>
 
@@ -112,17 +116,93 @@ std::uint64_t cost(const Bytes& filtered) {
   return sum;
 }
 
-// colourType 2 (RGB), 6 (RGBA) or 3 (palette, with `palette` giving index order).
+// A picture of at most 256 colours as palette indices, top row first, and its palette of
+// red, green, blue bytes in order of first appearance.
+struct Indexed {
+  Bytes palette;
+  Bytes indices;
+};
+
+std::optional<Indexed> indexed(const Picture& picture) {
+  std::map<std::uint32_t, std::uint8_t> paletteIndex;
+  Indexed out;
+  for (const Rgba& p : picture.pixels) {
+    const std::uint32_t key = p.red << 16 | p.green << 8 | p.blue;
+    auto known = paletteIndex.find(key);
+    if (known == paletteIndex.end()) {
+      if (paletteIndex.size() == 256) return std::nullopt;
+      known = paletteIndex.emplace(key, static_cast<std::uint8_t>(paletteIndex.size())).first;
+      out.palette.insert(out.palette.end(), {p.red, p.green, p.blue});
+    }
+    out.indices.push_back(known->second);
+  }
+  return out;
+}
+
+// An uncompressed 8-bit BMP, rows bottom first, with the picture's palette.
+std::optional<Bytes> encodeBmp8(const Picture& picture) {
+  const std::optional<Indexed> colours = indexed(picture);
+  if (!colours) return std::nullopt;
+  const std::uint32_t rowSize = (picture.width + 3) & ~3u;
+  const std::uint32_t dataOffset = 14 + 40 + 256 * 4;
+  const std::uint32_t fileSize = dataOffset + rowSize * picture.height;
+  Bytes bmp = {'B', 'M'};
+  for (std::uint32_t v : {fileSize, 0u, dataOffset, 40u, picture.width, picture.height}) {
+    vantrix::putLe32(bmp, v);
+  }
+  vantrix::putLe16(bmp, 1);
+  vantrix::putLe16(bmp, 8);
+  for (std::uint32_t v : {0u, rowSize * picture.height, 2834u, 2834u, 256u, 256u}) {
+    vantrix::putLe32(bmp, v);
+  }
+  for (std::size_t i = 0; i < 256; ++i) {
+    const std::size_t at = 3 * i;
+    const bool used = at < colours->palette.size();
+    bmp.insert(bmp.end(), {used ? colours->palette[at + 2] : std::uint8_t{0},
+                           used ? colours->palette[at + 1] : std::uint8_t{0},
+                           used ? colours->palette[at] : std::uint8_t{0}, 0});
+  }
+  for (std::uint32_t y = picture.height; y-- > 0;) {
+    const auto row = colours->indices.begin() + static_cast<std::ptrdiff_t>(y * picture.width);
+    bmp.insert(bmp.end(), row, row + picture.width);
+    bmp.resize(bmp.size() + rowSize - picture.width, 0);
+  }
+  return bmp;
+}
+
+// An XYZ file: "XYZ1", the 16-bit width and height, and one zlib stream of the 256-colour
+// palette and the indices.
+std::optional<Bytes> encodeXyz(const Picture& picture) {
+  std::optional<Indexed> colours = indexed(picture);
+  if (!colours) return std::nullopt;
+  Bytes content = colours->palette;
+  content.resize(768, 0);
+  content.insert(content.end(), colours->indices.begin(), colours->indices.end());
+  uLongf packedSize = compressBound(static_cast<uLong>(content.size()));
+  Bytes xyz = {'X', 'Y', 'Z', '1'};
+  vantrix::putLe16(xyz, picture.width);
+  vantrix::putLe16(xyz, picture.height);
+  const std::size_t header = xyz.size();
+  xyz.resize(header + packedSize);
+  if (compress2(xyz.data() + header, &packedSize, content.data(),
+                static_cast<uLong>(content.size()), 9) != Z_OK) {
+    return std::nullopt;
+  }
+  xyz.resize(header + packedSize);
+  return xyz;
+}
+
+// colourType 2 (RGB), 6 (RGBA) or 3 (palette, in order of first appearance).
 std::optional<Bytes> encodePng(Picture& picture, int colourType) {
   std::map<std::uint32_t, std::uint8_t> paletteIndex;
   Bytes plte;
   if (colourType == 3) {
-    for (const Rgba& p : picture.pixels) {
-      const std::uint32_t key = p.red << 16 | p.green << 8 | p.blue;
-      if (paletteIndex.count(key)) continue;
-      if (paletteIndex.size() == 256) return std::nullopt;
-      paletteIndex.emplace(key, static_cast<std::uint8_t>(paletteIndex.size()));
-      plte.insert(plte.end(), {p.red, p.green, p.blue});
+    const std::optional<Indexed> colours = indexed(picture);
+    if (!colours) return std::nullopt;
+    plte = colours->palette;
+    for (std::size_t i = 0; i < plte.size(); i += 3) {
+      paletteIndex.emplace(plte[i] << 16 | plte[i + 1] << 8 | plte[i + 2],
+                           static_cast<std::uint8_t>(i / 3));
     }
   }
   const std::size_t unit = colourType == 3 ? 1 : colourType == 2 ? 3 : 4;
@@ -346,19 +426,21 @@ Picture photograph(std::uint32_t size) {
 
 // ---- The game ----------------------------------------------------------------------------
 
-// A save whose party of four shows faces from three PNG face sets; the first two share one,
-// as party members drawn by one artist often do.
-std::string pngGameSave() {
+// A save whose party of four shows faces from the face sets named, each with its index.
+std::string gameSave(const std::array<std::pair<const char*, std::uint32_t>, 4>& faces) {
   using recipe::chunk;
   using recipe::doubleBytes;
   using recipe::field;
   using recipe::number;
   const double savedAt = 46363.0 + (21 * 3600 + 3 * 60 + 9) / 86400.0;
   std::string save = number(11) + "LcfSaveData";
+  std::string party;
+  for (std::uint32_t slot = 0; slot < 4; ++slot) {
+    party +=
+        field(21 + 2 * slot, faces[slot].first) + field(22 + 2 * slot, number(faces[slot].second));
+  }
   save += chunk(100, field(1, doubleBytes(savedAt)) + field(11, "Mira") + field(12, number(27)) +
-                         field(13, number(1480)) + field(21, "Actors") + field(22, number(0)) +
-                         field(23, "Actors") + field(24, number(5)) + field(25, "Heroes") +
-                         field(26, number(10)) + field(27, "Guests") + field(28, number(15)));
+                         field(13, number(1480)) + party);
   save += chunk(101, field(11, number(2345678)));
   save += field(104, "party and map data the preview does not read");
   save += chunk(109, field(21, number(98765)));
@@ -380,28 +462,55 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path folder = argv[1];
-  for (const char* sub : {"faceset", "large", "png-game/FaceSet"}) {
+  for (const char* sub : {"faceset", "large", "png-game/FaceSet", "palette-game/FaceSet",
+                          "bmp-game/FaceSet", "xyz-game/FaceSet"}) {
     std::filesystem::create_directories(folder / sub);
   }
   Picture actors = faceSet(kActors, /*smooth=*/false, /*seeThroughBackdrop=*/false);
   Picture heroes = faceSet(kHeroes, /*smooth=*/true, /*seeThroughBackdrop=*/false);
   Picture guests = faceSet(kGuests, /*smooth=*/true, /*seeThroughBackdrop=*/true);
+  // A second 256-colour face set, drawn like the first in other colours.
+  Picture monsters = faceSet(kGuests, /*smooth=*/false, /*seeThroughBackdrop=*/false);
   Picture photo = photograph(2048);
   const std::optional<Bytes> palettePng = encodePng(actors, 3);
+  const std::optional<Bytes> monstersPng = encodePng(monsters, 3);
+  const std::optional<Bytes> actorsBmp = encodeBmp8(actors);
+  const std::optional<Bytes> monstersBmp = encodeBmp8(monsters);
+  const std::optional<Bytes> actorsXyz = encodeXyz(actors);
+  const std::optional<Bytes> monstersXyz = encodeXyz(monsters);
   const std::optional<Bytes> rgbPng = encodePng(heroes, 2);
   const std::optional<Bytes> rgbaPng = encodePng(guests, 6);
   const std::optional<Bytes> photoPng = encodePng(photo, 6);
-  const std::string save = pngGameSave();
+  // The PNG game's party: the first two share a face set, as members drawn by one artist
+  // often do. The 256-colour games: two faces from each of two face sets.
+  const std::string save =
+      gameSave({{{"Actors", 0}, {"Actors", 5}, {"Heroes", 10}, {"Guests", 15}}});
+  const std::string twoSetsSave =
+      gameSave({{{"Actors", 0}, {"Monsters", 6}, {"Actors", 9}, {"Monsters", 15}}});
   struct Output {
     const char* name;
     const std::optional<Bytes>& bytes;
   };
   const std::optional<Bytes> saveBytes = Bytes(save.begin(), save.end());
+  const std::optional<Bytes> twoSetsSaveBytes = Bytes(twoSetsSave.begin(), twoSetsSave.end());
   const Output outputs[] = {
-      {"faceset/palette.png", palettePng},     {"faceset/rgb.png", rgbPng},
-      {"faceset/rgba.png", rgbaPng},           {"large/photo.png", photoPng},
-      {"png-game/Save01.lsd", saveBytes},      {"png-game/FaceSet/Actors.png", palettePng},
-      {"png-game/FaceSet/Heroes.png", rgbPng}, {"png-game/FaceSet/Guests.png", rgbaPng},
+      {"faceset/palette.png", palettePng},
+      {"faceset/rgb.png", rgbPng},
+      {"faceset/rgba.png", rgbaPng},
+      {"large/photo.png", photoPng},
+      {"png-game/Save01.lsd", saveBytes},
+      {"png-game/FaceSet/Actors.png", palettePng},
+      {"png-game/FaceSet/Heroes.png", rgbPng},
+      {"png-game/FaceSet/Guests.png", rgbaPng},
+      {"palette-game/Save01.lsd", twoSetsSaveBytes},
+      {"palette-game/FaceSet/Actors.png", palettePng},
+      {"palette-game/FaceSet/Monsters.png", monstersPng},
+      {"bmp-game/Save01.lsd", twoSetsSaveBytes},
+      {"bmp-game/FaceSet/Actors.bmp", actorsBmp},
+      {"bmp-game/FaceSet/Monsters.bmp", monstersBmp},
+      {"xyz-game/Save01.lsd", twoSetsSaveBytes},
+      {"xyz-game/FaceSet/Actors.xyz", actorsXyz},
+      {"xyz-game/FaceSet/Monsters.xyz", monstersXyz},
   };
   for (const Output& output : outputs) {
     if (!output.bytes || !writeFile(folder / output.name, *output.bytes)) {

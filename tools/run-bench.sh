@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks: PNG decoding by vantrix beside libspng, libpng, stb_image
 # and lodepng on three sets of pictures, conversions in-process, and then the vantrix
-# executable converting a game with four PNG faces, timed by hyperfine against a statically
-# linked program that does nothing, with its peak memory. Extra arguments go to the
-# benchmark binary (for instance --benchmark_filter=png/faceset).
+# executable converting each benchmark game, timed by hyperfine against a statically linked
+# program that does nothing, with its peak memory. Extra arguments go to the benchmark
+# binary (for instance --benchmark_filter=png/faceset).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/needs.sh
@@ -18,20 +18,30 @@ cmake --build "$build"
 "$build/bench/vantrix_bench" --data="$build/data" \
   --benchmark_repetitions="${VANTRIX_BENCH_REPETITIONS:-5}" --benchmark_min_time=0.2 "$@"
 
-game="$build/data/png-game/Save01.lsd"
-document="$build/png-game.xml"
+# Each game's faces: the PNG game's from a palette, an RGB and an RGBA face set; the others'
+# from two 256-colour face sets of one kind.
+games=(png-game palette-game bmp-game xyz-game)
+commands=()
+for game in "${games[@]}"; do
+  commands+=("$build/vantrix $build/data/$game/Save01.lsd $build/$game.xml")
+done
 echo
-echo "The vantrix executable converting $game (four PNG faces):"
+echo "The vantrix executable converting each game (four faces; the output exists, as when a"
+echo "launcher refreshes its previews), against a program that does nothing:"
 hyperfine -N --style basic --warmup 100 --runs "${VANTRIX_BENCH_RUNS:-1000}" \
-  --export-json "$build/hyperfine.json" \
-  "$build/vantrix $game $document" "$build/bench/do_nothing"
-test "$(grep -c '<bitmap>' "$document")" -eq 4 || {
-  echo "the document lacks face bitmaps" >&2
-  exit 1
-}
-jq -r '.results as $r | ($r[0].median / $r[1].median) as $median |
-  ($r[0].min / $r[1].min) as $best |
-  "Ratio to the do-nothing program: \($median * 100 | round / 100) (medians \($r[0].median * 1e6 | round) µs and \($r[1].median * 1e6 | round) µs), \($best * 100 | round / 100) (fastest runs)"' \
-  "$build/hyperfine.json"
-/usr/bin/time -f '%M' -o "$build/peak-rss.txt" "$build/vantrix" "$game" "$document"
-echo "Peak memory (maximum resident set) of that conversion: $(cat "$build/peak-rss.txt") KiB"
+  --export-json "$build/hyperfine.json" "$build/bench/do_nothing" "${commands[@]}"
+echo
+for i in "${!games[@]}"; do
+  game=${games[$i]}
+  test "$(grep -c '<bitmap>' "$build/$game.xml")" -eq 4 || {
+    echo "the document of $game lacks face bitmaps" >&2
+    exit 1
+  }
+  /usr/bin/time -f '%M' -o "$build/peak-rss.txt" "$build/vantrix" \
+    "$build/data/$game/Save01.lsd" "$build/$game.xml"
+  jq -r --argjson i "$((i + 1))" --arg game "$game" --arg rss "$(cat "$build/peak-rss.txt")" \
+    '.results as $r | ($r[$i].median / $r[0].median) as $median |
+    ($r[$i].min / $r[0].min) as $best |
+    "- \($game): \($median * 100 | round / 100) times the do-nothing program (medians \($r[$i].median * 1e6 | round) µs and \($r[0].median * 1e6 | round) µs), \($best * 100 | round / 100) (fastest runs); peak memory \($rss) KiB"' \
+    "$build/hyperfine.json"
+done
