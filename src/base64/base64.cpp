@@ -4,7 +4,9 @@
 #include <new>
 #include <stdexcept>
 
-#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+#include "common/cpu_features.hpp"
+
+#ifdef VANTRIX_CPU_FEATURES
 #include <immintrin.h>
 #define VANTRIX_BASE64_SSSE3 1
 #endif
@@ -57,11 +59,6 @@ VANTRIX_SSSE3_TARGET std::size_t encodeBlocks(const std::uint8_t* in, std::size_
   }
   return done;
 }
-
-bool hasSsse3() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("ssse3");
-}
 #endif
 
 }  // namespace
@@ -79,7 +76,7 @@ std::string encodeBase64(ByteView bytes) {
   char* out = text.data();
   std::size_t size = bytes.size();
 #ifdef VANTRIX_BASE64_SSSE3
-  static const bool ssse3 = hasSsse3();
+  static const bool ssse3 = cpu::hasSsse3();
   if (ssse3 && size >= 16) {
     const std::size_t done = encodeBlocks(in, size, out);
     in += done;

@@ -2,7 +2,9 @@
 
 #include <array>
 
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#include "common/cpu_features.hpp"
+
+#ifdef VANTRIX_CPU_FEATURES
 #include <immintrin.h>
 #define VANTRIX_CRC_PCLMUL 1
 #endif
@@ -87,18 +89,13 @@ VANTRIX_PCLMUL_TARGET std::uint32_t foldBlocks(std::uint32_t crc, const std::uin
   x1 = _mm_xor_si128(x1, x2b);
   return static_cast<std::uint32_t>(_mm_extract_epi32(x1, 1));
 }
-
-bool hasCarryLessMultiply() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
-}
 #endif
 
 }  // namespace
 
 std::uint32_t crc32Of(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
 #ifdef VANTRIX_CRC_PCLMUL
-  static const bool fast = hasCarryLessMultiply();
+  static const bool fast = cpu::hasCarryLessMultiply();
   if (fast && size >= 64) {
     const std::size_t blocks = size & ~std::size_t{15};
     crc = ~foldBlocks(~crc, data, blocks);

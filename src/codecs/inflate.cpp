@@ -5,11 +5,13 @@
 #include <bit>
 #include <cstring>
 
+#include "common/cpu_features.hpp"
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define VANTRIX_INFLATE_SSE2 1
 #endif
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#ifdef VANTRIX_CPU_FEATURES
 #include <immintrin.h>
 #define VANTRIX_INFLATE_AVX2 1
 #endif
@@ -546,11 +548,6 @@ __attribute__((target("avx2"))) void adler32Avx2(const std::uint8_t* p, std::siz
     n -= run;
   }
 }
-
-bool hasAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
-}
 #endif
 
 #ifdef VANTRIX_INFLATE_SSE2
@@ -563,7 +560,7 @@ std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
   std::uint64_t s1 = 1;
   std::uint64_t s2 = 0;
 #ifdef VANTRIX_INFLATE_AVX2
-  static const bool avx2 = hasAvx2();
+  static const bool avx2 = cpu::hasAvx2();
   if (avx2 && n >= 32) {
     const std::size_t whole = n & ~std::size_t{31};
     adler32Avx2(p, whole, s1, s2);
