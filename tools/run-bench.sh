@@ -21,27 +21,27 @@ cmake --build "$build"
 # Each game's faces: the PNG game's from a palette, an RGB and an RGBA face set; the others'
 # from two 256-colour face sets of one kind.
 games=(png-game palette-game bmp-game xyz-game)
-commands=()
-for game in "${games[@]}"; do
-  commands+=("$build/vantrix $build/data/$game/Save01.lsd $build/$game.xml")
-done
 echo
 echo "The vantrix executable converting each game (four faces; the output exists, as when a"
-echo "launcher refreshes its previews), against a program that does nothing:"
-hyperfine -N --style basic --warmup 100 --runs "${VANTRIX_BENCH_RUNS:-1000}" \
-  --export-json "$build/hyperfine.json" "$build/bench/do_nothing" "${commands[@]}"
-echo
-for i in "${!games[@]}"; do
-  game=${games[$i]}
-  test "$(grep -c '<bitmap>' "$build/$game.xml")" -eq 4 || {
+echo "launcher refreshes its previews), each right after the program that does nothing, so"
+echo "that the ratio compares runs made under the same load:"
+summary=()
+for game in "${games[@]}"; do
+  save="$build/data/$game/Save01.lsd"
+  document="$build/$game.xml"
+  hyperfine -N --style basic --warmup 100 --runs "${VANTRIX_BENCH_RUNS:-1000}" \
+    --export-json "$build/hyperfine-$game.json" "$build/bench/do_nothing" \
+    "$build/vantrix $save $document"
+  test "$(grep -c '<bitmap>' "$document")" -eq 4 || {
     echo "the document of $game lacks face bitmaps" >&2
     exit 1
   }
-  /usr/bin/time -f '%M' -o "$build/peak-rss.txt" "$build/vantrix" \
-    "$build/data/$game/Save01.lsd" "$build/$game.xml"
-  jq -r --argjson i "$((i + 1))" --arg game "$game" --arg rss "$(cat "$build/peak-rss.txt")" \
-    '.results as $r | ($r[$i].median / $r[0].median) as $median |
-    ($r[$i].min / $r[0].min) as $best |
-    "- \($game): \($median * 100 | round / 100) times the do-nothing program (medians \($r[$i].median * 1e6 | round) µs and \($r[0].median * 1e6 | round) µs), \($best * 100 | round / 100) (fastest runs); peak memory \($rss) KiB"' \
-    "$build/hyperfine.json"
+  /usr/bin/time -f '%M' -o "$build/peak-rss.txt" "$build/vantrix" "$save" "$document"
+  summary+=("$(jq -r --arg game "$game" --arg rss "$(cat "$build/peak-rss.txt")" \
+    '.results as $r | ($r[1].median / $r[0].median) as $median |
+    ($r[1].min / $r[0].min) as $best |
+    "- \($game): \($median * 100 | round / 100) times the do-nothing program (medians \($r[1].median * 1e6 | round) µs and \($r[0].median * 1e6 | round) µs), \($best * 100 | round / 100) (fastest runs); peak memory \($rss) KiB"' \
+    "$build/hyperfine-$game.json")")
 done
+echo
+printf '%s\n' "${summary[@]}"
