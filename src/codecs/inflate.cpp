@@ -88,11 +88,14 @@ constexpr std::uint32_t symbolEntry(CodeKind kind, unsigned symbol, unsigned len
   return entry(0, kInvalid, length);
 }
 
+// The low `length` bits of `code` (1 to 16) in reverse order: all 16 swapped in four steps.
 constexpr std::uint32_t reverseBits(std::uint32_t code, unsigned length) {
-  std::uint32_t reversed = 0;
-  for (unsigned i = 0; i < length; ++i, code >>= 1)
-    reversed = reversed << 1 | (code & 1);
-  return reversed;
+  std::uint32_t v = code & 0xFFFF;
+  v = (v >> 1 & 0x5555) | (v & 0x5555) << 1;
+  v = (v >> 2 & 0x3333) | (v & 0x3333) << 2;
+  v = (v >> 4 & 0x0F0F) | (v & 0x0F0F) << 4;
+  v = (v >> 8 & 0x00FF) | (v & 0x00FF) << 8;
+  return v >> (16 - length);
 }
 
 // Builds the decode table of a canonical code from its code lengths (0 to 15 each), under
@@ -156,6 +159,17 @@ constexpr bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind 
     }
   }
 
+  // A complete code fills the root table by doubling: the codes of one length go into a
+  // table of that many bits, which is copied onto its upper half for the next length, so each
+  // entry is written by a block copy rather than by strided stores (a tenth of the decode of
+  // small pictures). An incomplete code, filled with invalid entries above, takes strides.
+  const bool complete = left == 0;
+  std::size_t filled = 1;            // entries a complete code's table stands for so far
+  table[0] = entry(0, kInvalid, 1);  // replaced by the first code; copied, never read
+  auto doubleUpTo = [&](std::size_t size) {
+    for (; filled < size; filled *= 2)
+      std::copy_n(table, filled, table + filled);
+  };
   std::size_t next = rootSize;  // where the next second-level table goes
   std::size_t openRoot = rootSize;
   unsigned subBits = 0;
@@ -163,10 +177,16 @@ constexpr bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind 
     const unsigned length = codeLengths[n];
     const std::uint32_t value = symbolEntry(kind, sorted[n], length);
     if (length <= rootBits) {
+      if (complete) {
+        doubleUpTo(std::size_t{1} << length);
+        table[codes[n]] = value;
+        continue;
+      }
       for (std::size_t i = codes[n]; i < rootSize; i += std::size_t{1} << length)
         table[i] = value;
       continue;
     }
+    if (complete) doubleUpTo(rootSize);
     const std::size_t root = codes[n] & (rootSize - 1);
     if (root != openRoot) {
       subBits = subLongest[root] - rootBits;
@@ -181,6 +201,7 @@ constexpr bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind 
       sub[i] = value;
     }
   }
+  if (complete) doubleUpTo(rootSize);
   return true;
 }
 
