@@ -143,16 +143,24 @@ struct PixelMoves {
   }
 };
 
+// The loops below read each pixel of the row one step ahead, before the store of the pixel
+// left of it: with 3- and 6-byte pixels that store also covers the first bytes of the next
+// pixel, and a load overlapping a store still in flight waits for it to reach the cache.
+
 template <std::size_t Bpp>
 void undoSubSse2(std::uint8_t* row, const std::uint8_t*, std::size_t length) {
   using Moves = PixelMoves<Bpp>;
   const std::size_t count = length / Bpp;
+  if (count == 0) return;
   const __m128i keep = Moves::keep();
   __m128i left = _mm_setzero_si128();
+  __m128i raw = Moves::load(row, count == 1);
   for (std::size_t k = 0; k < count; ++k) {
     const bool last = k + 1 == count;
-    left = _mm_add_epi8(Moves::load(row + k * Bpp, last), _mm_and_si128(left, keep));
+    const __m128i next = last ? raw : Moves::load(row + (k + 1) * Bpp, k + 2 == count);
+    left = _mm_add_epi8(raw, _mm_and_si128(left, keep));
     Moves::store(row + k * Bpp, left, last);
+    raw = next;
   }
 }
 
@@ -160,17 +168,21 @@ template <std::size_t Bpp>
 void undoAverageSse2(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
   using Moves = PixelMoves<Bpp>;
   const std::size_t count = length / Bpp;
+  if (count == 0) return;
   const __m128i keep = Moves::keep();
   // floor((a + b) / 2) is the rounded-up average less the low bit of a ^ b.
   const __m128i one = _mm_set1_epi8(1);
   __m128i left = _mm_setzero_si128();
+  __m128i raw = Moves::load(row, count == 1);
   for (std::size_t k = 0; k < count; ++k) {
     const bool last = k + 1 == count;
+    const __m128i next = last ? raw : Moves::load(row + (k + 1) * Bpp, k + 2 == count);
     const __m128i above = Moves::load(prior + k * Bpp, last);
     const __m128i average =
         _mm_sub_epi8(_mm_avg_epu8(left, above), _mm_and_si128(_mm_xor_si128(left, above), one));
-    left = _mm_add_epi8(Moves::load(row + k * Bpp, last), _mm_and_si128(average, keep));
+    left = _mm_add_epi8(raw, _mm_and_si128(average, keep));
     Moves::store(row + k * Bpp, left, last);
+    raw = next;
   }
 }
 
@@ -204,17 +216,21 @@ void undoPaethSse2(std::uint8_t* row, const std::uint8_t* prior, std::size_t len
   // Samples widened to 16 bits, so the differences cannot wrap.
   using Moves = PixelMoves<Bpp>;
   const std::size_t count = length / Bpp;
+  if (count == 0) return;
   const __m128i keep = Moves::keepWide();
   const __m128i low = _mm_set1_epi16(0xFF);
   __m128i a = _mm_setzero_si128();  // left
   __m128i c = _mm_setzero_si128();  // above left
+  __m128i raw = loadWide<Bpp>(row, count == 1);
   for (std::size_t k = 0; k < count; ++k) {
     const bool last = k + 1 == count;
+    const __m128i next = last ? raw : loadWide<Bpp>(row + (k + 1) * Bpp, k + 2 == count);
     const __m128i b = loadWide<Bpp>(prior + k * Bpp, last);
     const __m128i predicted = _mm_and_si128(paethPredictor(a, b, c), keep);
-    a = _mm_and_si128(_mm_add_epi16(loadWide<Bpp>(row + k * Bpp, last), predicted), low);
+    a = _mm_and_si128(_mm_add_epi16(raw, predicted), low);
     Moves::store(row + k * Bpp, _mm_packus_epi16(a, a), last);
     c = b;
+    raw = next;
   }
 }
 
@@ -240,17 +256,23 @@ void undoPaethPairSse2(std::uint8_t* first, std::uint8_t* second, const std::uin
     c = b;
     return _mm_packus_epi16(a, a);
   };
+  // The raw pixels of step k (first row k, second row k - 1), read a step ahead.
+  auto rawAt = [&](std::size_t k) {
+    return _mm_unpacklo_epi64(loadWide<Bpp>(first + k * Bpp, k + 1 == count),
+                              loadWide<Bpp>(second + (k - 1) * Bpp, false));
+  };
   // The first row's first pixel; the second row has none before it, and its lanes stay 0.
   const bool alone = count == 1;
   __m128i bytes = step(loadWide<Bpp>(first, alone), loadWide<Bpp>(prior, alone));
+  __m128i raw = alone ? _mm_setzero_si128() : rawAt(1);
   Moves::store(first, bytes, alone);
   for (std::size_t k = 1; k < count; ++k) {
     const bool last = k + 1 == count;
-    const __m128i raw = _mm_unpacklo_epi64(loadWide<Bpp>(first + k * Bpp, last),
-                                           loadWide<Bpp>(second + (k - 1) * Bpp, false));
+    const __m128i next = last ? raw : rawAt(k + 1);
     bytes = step(raw, loadWide<Bpp>(prior + k * Bpp, last));
     Moves::store(first + k * Bpp, bytes, last);
     Moves::store(second + (k - 1) * Bpp, _mm_srli_si128(bytes, 4), false);
+    raw = next;
   }
   // The second row's last pixel.
   bytes =
