@@ -10,7 +10,8 @@
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define VANTRIX_CPU_FEATURES 1
-#if defined(__GLIBC__) && __has_include(<sys/platform/x86.h>)
+// glibc's header is C that GCC's C++ takes (_Bool) and clang's does not.
+#if defined(__GLIBC__) && !defined(__clang__) && __has_include(<sys/platform/x86.h>)
 #include <sys/platform/x86.h>
 #define VANTRIX_GLIBC_CPU_FEATURES 1
 #endif
