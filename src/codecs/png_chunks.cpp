@@ -201,7 +201,7 @@ bool inflateScanlines(PngInfo& info, ByteView stream, std::size_t expected,
   // it is refused before the buffer is allocated.
   auto bound = checkedMul(stream.size(), limits.maxInflateRatio);
   if (bound && expected > *bound) return fail(info, PngError::tooLittleData);
-  info.scanlines.reset(new (std::nothrow) std::uint8_t[expected]);
+  info.scanlines.reset(new (std::nothrow) std::uint8_t[expected + kScanlineSlack]);
   if (!info.scanlines) return fail(info, PngError::outOfMemory);
   info.scanlineSize = expected;
   switch (inflateZlib(stream, info.scanlines.get(), expected)) {

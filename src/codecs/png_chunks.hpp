@@ -17,6 +17,9 @@
 
 namespace vantrix {
 
+// Bytes after the scanlines that may be read, never written, by the pixel converters.
+constexpr std::size_t kScanlineSlack = 16;
+
 struct PngChunk {
   std::uint32_t length = 0;
   std::array<std::uint8_t, 4> type{};  // compared as four bytes: case matters
@@ -58,7 +61,8 @@ struct PngInfo {
   std::vector<PngChunk> chunks;
 
   std::uint32_t filterUnit = 0;  // bytes per complete pixel, 1 to 8
-  // The inflated, still filtered rows of every pass: scanlineSize bytes. Not zero-filled
+  // The inflated, still filtered rows of every pass: scanlineSize bytes, then kScanlineSlack
+  // bytes of no meaning that a row's converter may read past its last pixel. Not zero-filled
   // first, since the inflater writes every byte before a decode goes on.
   std::unique_ptr<std::uint8_t[]> scanlines;
   std::size_t scanlineSize = 0;
