@@ -1,7 +1,9 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -111,12 +113,22 @@ class PixelImage {
   PixelBytes pixels_;
 };
 
-// The 32-bit pixel helpers of 4-byte images: the value 0xAARRGGBB at p, little-endian.
+// The 32-bit pixel helpers of 4-byte images: the value 0xAARRGGBB at p, little-endian. On
+// little-endian machines one move each way: GCC does not merge the four byte stores.
 inline std::uint32_t loadPixel32(const std::uint8_t* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+  }
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 inline void storePixel32(std::uint8_t* p, std::uint32_t argb) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &argb, 4);
+    return;
+  }
   p[0] = static_cast<std::uint8_t>(argb);
   p[1] = static_cast<std::uint8_t>(argb >> 8);
   p[2] = static_cast<std::uint8_t>(argb >> 16);
