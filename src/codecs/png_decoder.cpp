@@ -77,10 +77,16 @@ void convertIndexed(const std::uint8_t* data, std::uint32_t count, std::uint8_t*
                     std::size_t step, const ConvertContext& context) {
   constexpr std::uint32_t perByte = 8 / Depth;
   constexpr std::uint32_t mask = (1u << Depth) - 1;
-  for (std::uint32_t i = 0; i < count; ++i, out += step) {
-    const std::uint32_t shift = (perByte - 1 - i % perByte) * Depth;
-    const std::uint32_t packed = data[i / perByte];
-    storePixel32(out, context.table[(packed >> shift) & mask]);
+  // A whole byte's samples at a time, with fixed shifts; then those of a last partial byte.
+  std::uint32_t i = 0;
+  for (; i + perByte <= count; i += perByte, ++data) {
+    const std::uint32_t packed = *data;
+    for (std::uint32_t k = 0; k < perByte; ++k, out += step) {
+      storePixel32(out, context.table[(packed >> (perByte - 1 - k) * Depth) & mask]);
+    }
+  }
+  for (std::uint32_t k = 0; i < count; ++i, ++k, out += step) {
+    storePixel32(out, context.table[(*data >> (perByte - 1 - k) * Depth) & mask]);
   }
 }
 
