@@ -46,6 +46,13 @@ constexpr std::uint32_t bitsOf(std::uint32_t e) {
 constexpr std::uint32_t valOf(std::uint32_t e) {
   return e >> 16;
 }
+// Tests of the op bits in place, one instruction each in the decode loops.
+constexpr bool isLiteral(std::uint32_t e) {
+  return (e & 0xFF00) == 0;
+}
+constexpr bool hasBase(std::uint32_t e) {
+  return (e & kBase << 8) != 0;
+}
 
 constexpr unsigned kLiteralRootBits = 10;
 constexpr unsigned kDistanceRootBits = 8;
@@ -229,6 +236,8 @@ class BitReader {
   }
   // Eight bytes of input are left to load at once.
   bool canRefillFast() const { return end_ - next_ >= 8; }
+  // Enough input for two refills in a row (each takes at most 7 bytes).
+  bool canRefillFastTwice() const { return end_ - next_ >= 16; }
   void refillFast() {
     std::uint64_t word;
     std::memcpy(&word, next_, 8);
@@ -315,7 +324,7 @@ constexpr Tables kFixedTables = makeFixedTables();
 
 inline std::uint32_t lookUp(const std::uint32_t* table, unsigned rootBits, std::uint64_t window) {
   std::uint32_t e = table[window & ((1u << rootBits) - 1)];
-  if (opOf(e) & kLink) {
+  if (e & kLink << 8) {
     const unsigned subBits = opOf(e) & 0x7F;
     e = table[valOf(e) + ((window >> rootBits) & ((1u << subBits) - 1))];
   }
@@ -430,9 +439,9 @@ inline void copyMatch(std::uint8_t* out, std::size_t distance, std::size_t lengt
     out[k] = from[k];
 }
 
-// While this much output is left, a step (three literals, or a match of at most 258 bytes
-// copied sixteen bytes at a time) needs no check of the output's end.
-constexpr std::size_t kFastRoom = 258 + 16;
+// While this much output is left, a step (up to three literals, or two and a match of at
+// most 258 bytes copied sixteen bytes at a time) needs no check of the output's end.
+constexpr std::size_t kFastRoom = 2 + 258 + 16;
 
 // A fault found at the reader's position: zlib sees it only when the bits it took lie within
 // the input, and otherwise waits for more input.
@@ -459,23 +468,28 @@ Ending inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outSt
   constexpr unsigned literalBits = kLiteralRootBits;
   constexpr unsigned distanceBits = kDistanceRootBits;
   for (;;) {
-    // The fast loop: input for a whole refill and room for any step.
-    while (in.canRefillFast() && static_cast<std::size_t>(outEnd - out) >= kFastRoom) {
+    // The fast loop: input for two refills and room for any step.
+    while (in.canRefillFastTwice() && static_cast<std::size_t>(outEnd - out) >= kFastRoom) {
       in.refillFast();
       std::uint32_t e = lookUp(literals, literalBits, in.window());
-      if (opOf(e) == kLiteral) {
+      if (isLiteral(e)) {
         // Three literals fit in the 56 bits of a refill.
         in.drop(bitsOf(e));
         *out++ = static_cast<std::uint8_t>(valOf(e));
         e = lookUp(literals, literalBits, in.window());
-        if (opOf(e) != kLiteral) continue;
-        in.drop(bitsOf(e));
-        *out++ = static_cast<std::uint8_t>(valOf(e));
-        e = lookUp(literals, literalBits, in.window());
-        if (opOf(e) != kLiteral) continue;
-        in.drop(bitsOf(e));
-        *out++ = static_cast<std::uint8_t>(valOf(e));
-        continue;
+        if (isLiteral(e)) {
+          in.drop(bitsOf(e));
+          *out++ = static_cast<std::uint8_t>(valOf(e));
+          e = lookUp(literals, literalBits, in.window());
+          if (isLiteral(e)) {
+            in.drop(bitsOf(e));
+            *out++ = static_cast<std::uint8_t>(valOf(e));
+            continue;
+          }
+        }
+        // The symbol after the literals is decoded already; its bits stay where they are
+        // while the buffer is topped up for a whole match.
+        in.refillFast();
       }
       in.drop(bitsOf(e));
       const std::uint32_t op = opOf(e);
@@ -483,7 +497,7 @@ Ending inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outSt
         const std::size_t length = valOf(e) + in.take(op & 0xF);
         const std::uint32_t d = lookUp(distances, distanceBits, in.window());
         in.drop(bitsOf(d));
-        if (!(opOf(d) & kBase)) return finish(faultAt(in));  // an invalid distance code
+        if (!hasBase(d)) return finish(faultAt(in));  // an invalid distance code
         const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
         if (distance > static_cast<std::size_t>(out - outStart))
           return finish(faultAt(in));  // too far back
@@ -510,7 +524,7 @@ Ending inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outSt
       const std::size_t length = valOf(e) + in.take(op & 0xF);
       const std::uint32_t d = lookUp(distances, distanceBits, in.window());
       in.drop(bitsOf(d));
-      if (!(opOf(d) & kBase)) return finish(faultAt(in));  // an invalid distance code
+      if (!hasBase(d)) return finish(faultAt(in));  // an invalid distance code
       const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
       if (distance > static_cast<std::size_t>(out - outStart))
         return finish(faultAt(in));  // too far back
