@@ -14,6 +14,12 @@ class DiskFiles final : public FaceFiles {
   std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) override {
     return platform::readFile(path, maxBytes);
   }
+  bool readFoundFile(const std::string& path, std::uint64_t maxBytes,
+                     std::optional<Bytes>& bytes) override {
+    bool readable = false;
+    bytes = platform::readFile(path, maxBytes, &readable);
+    return readable;
+  }
   std::string pathOfName(std::string_view name) override {
     return platform::pathFromSystemName(name);
   }

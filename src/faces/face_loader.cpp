@@ -31,11 +31,12 @@ constexpr DecodeLimits kFaceSetLimits{.maxDecodedBytes = std::size_t{48} << 20,
 
 // Draws the face set onto a new canvas: BMP and XYZ pictures on an 8-bit canvas with their
 // own colours, PNG pictures on a 32-bit one. Nothing when there is nothing to cut a face from.
-std::optional<Canvas> drawFaceSet(const FaceSetFile& file, FaceFiles& files) {
+std::optional<Canvas> drawFaceSet(FaceSetFile& file) {
   Canvas canvas;
+  // The lookup read the file; a file too large or unreadable has no bytes and gives no face.
+  std::optional<Bytes>& bytes = file.bytes;
+  if (!bytes) return std::nullopt;
   if (file.kind == FaceSetKind::png) {
-    std::optional<Bytes> bytes = files.readFile(file.path, kMaxFaceSetFileBytes);
-    if (!bytes) return std::nullopt;
     std::optional<PixelImage> image =
         decodePngBufferInPlace(*bytes, PngTarget::compactImage, nullptr, kFaceSetLimits);
     if (!image) return std::nullopt;
@@ -52,8 +53,6 @@ std::optional<Canvas> drawFaceSet(const FaceSetFile& file, FaceFiles& files) {
   }
   switch (file.kind) {
     case FaceSetKind::bmp: {
-      const std::optional<Bytes> bytes = files.readFile(file.path, kMaxFaceSetFileBytes);
-      if (!bytes) return std::nullopt;
       // A BMP that cannot be drawn still gives a face: whatever the canvas then holds.
       loadBmpToCanvas(canvas, ByteView(*bytes));
       return canvas;
@@ -61,8 +60,6 @@ std::optional<Canvas> drawFaceSet(const FaceSetFile& file, FaceFiles& files) {
     case FaceSetKind::png:
       return std::nullopt;  // drawn above
     case FaceSetKind::xyz: {
-      const std::optional<Bytes> bytes = files.readFile(file.path, kMaxFaceSetFileBytes);
-      if (!bytes) return std::nullopt;
       // An XYZ picture is inflated whole while its file is held: a file of over 10 MiB leaves
       // its picture less than 48 MiB, so the two stay within 58 MiB.
       DecodeLimits limits = kFaceSetLimits;
@@ -88,9 +85,8 @@ const std::optional<Canvas>& FaceLoader::faceSetCanvas(const std::string& name) 
   auto known = drawn_.find(name);
   if (known != drawn_.end()) return known->second;
   std::optional<Canvas> canvas;
-  if (const std::optional<FaceSetFile> file =
-          findFaceSet(inputPath_, name, style_, &listings_, files_)) {
-    canvas = drawFaceSet(*file, files_);
+  if (std::optional<FaceSetFile> file = findFaceSet(inputPath_, name, style_, &listings_, files_)) {
+    canvas = drawFaceSet(*file);
     if (file->codePage && !codePage_) codePage_ = file->codePage;
   }
   return drawn_.emplace(name, std::move(canvas)).first->second;

@@ -14,11 +14,6 @@
 
 namespace vantrix {
 
-// A face set file larger than this gives no bitmap, decided from its size before it is read,
-// so no file in a FaceSet folder costs more memory or time than this: real face sets take a
-// few KB to a few hundred KB.
-inline constexpr std::uint64_t kMaxFaceSetFileBytes = std::uint64_t{16} << 20;
-
 // Makes the pictures of a save's faces: each face is cut from its face set in the FaceSet
 // folder beside the save and returned as the Base64 text of a 48 × 48 BMP file.
 //

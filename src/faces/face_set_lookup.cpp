@@ -75,15 +75,25 @@ std::string projectFolder(std::string_view inputFileName, PathStyle style) {
   return {};
 }
 
-std::optional<std::string> findIgnoringCase(std::string_view inputFileName,
-                                            const std::string& fileName, PathStyle style,
-                                            FolderListings* listings, FaceFiles& files) {
+// The face set at `path` with its bytes, read by the open that finds it; nothing when there
+// is no such file to read.
+std::optional<FaceSetFile> openFaceSet(FaceSetKind kind, const std::string& path,
+                                       FaceFiles& files) {
+  FaceSetFile file{kind, path, std::nullopt, std::nullopt};
+  if (!files.readFoundFile(path, kMaxFaceSetFileBytes, file.bytes)) return std::nullopt;
+  return file;
+}
+
+std::optional<FaceSetFile> findIgnoringCase(std::string_view inputFileName,
+                                            const std::string& fileName, FaceSetKind kind,
+                                            PathStyle style, FolderListings* listings,
+                                            FaceFiles& files) {
   const std::string project = projectFolder(inputFileName, style);
   for (const std::string& folder :
        namesIgnoringCase(project.empty() ? "." : project, kFaceSetFolder, listings, files)) {
     const std::string folderPath = project + folder + preferredSeparator(style);
     for (const std::string& file : namesIgnoringCase(folderPath, fileName, listings, files)) {
-      if (files.isReadableFile(folderPath + file)) return folderPath + file;
+      if (auto found = openFaceSet(kind, folderPath + file, files)) return found;
     }
   }
   return std::nullopt;
@@ -114,12 +124,11 @@ std::optional<FaceSetFile> findByStem(std::string_view inputPath, const std::str
                                       FolderListings* listings, FaceFiles& files) {
   for (const Extension& extension : kExtensions) {
     const std::string fileName = fileStem + std::string(extension.text);
-    if (files.isReadableFile(folder + fileName)) {
-      return FaceSetFile{extension.kind, folder + fileName, std::nullopt};
-    }
+    if (auto found = openFaceSet(extension.kind, folder + fileName, files)) return found;
     if (style == PathStyle::posix) {
-      if (auto found = findIgnoringCase(inputPath, fileName, style, listings, files)) {
-        return FaceSetFile{extension.kind, *found, std::nullopt};
+      if (auto found =
+              findIgnoringCase(inputPath, fileName, extension.kind, style, listings, files)) {
+        return found;
       }
     }
   }

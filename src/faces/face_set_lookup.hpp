@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,11 +15,19 @@ namespace vantrix {
 
 enum class FaceSetKind { bmp, png, xyz };
 
+// A face set file larger than this gives no bitmap, decided from its size before it is read,
+// so no file in a FaceSet folder costs more memory or time than this: real face sets take a
+// few KB to a few hundred KB.
+inline constexpr std::uint64_t kMaxFaceSetFileBytes = std::uint64_t{16} << 20;
+
 struct FaceSetFile {
   FaceSetKind kind;
   std::string path;
   // The code page the name was read in to find the file; nothing when its own bytes found it.
   std::optional<CodePage> codePage;
+  // The file's bytes, read by the open that found it; nothing when it is larger than
+  // kMaxFaceSetFileBytes or could not be read.
+  std::optional<Bytes> bytes;
 };
 
 // True when a face set name from a save may be joined into a path: a plain file name, not

@@ -42,7 +42,10 @@ std::optional<Bytes> readFile(const std::string& path);
 
 // readFile for a file that may be no larger than maxBytes: a larger one gives nothing, decided
 // from its size on the opened file before a byte is read, so its size costs nothing.
-std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes);
+// `readable`, when given, is set to what isReadableFile would say, so that a caller that must
+// tell a missing file from one it cannot have opens the file once.
+std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes,
+                              bool* readable = nullptr);
 
 // True when readFile would give the file's bytes: it exists, is no folder and can be opened.
 bool isReadableFile(const std::string& path);

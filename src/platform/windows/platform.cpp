@@ -116,9 +116,11 @@ std::optional<Bytes> readFile(const std::string& path) {
   return readFile(path, UINT64_MAX);
 }
 
-std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) {
+std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, bool* readable) {
+  if (readable) *readable = false;
   Handle file = openForReading(path);
   if (!file.valid()) return std::nullopt;
+  if (readable) *readable = true;
   Bytes bytes;
   // Consoles, printers, pipes and the like read as empty: nothing blocks or runs without end.
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return bytes;
