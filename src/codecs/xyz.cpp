@@ -126,8 +126,8 @@ std::optional<PixelImage> decodeIndexed(ByteView file, RawPalette& palette, XyzE
   const std::uint32_t keptHeight = std::min(size.height, limits.keptHeight);
   const std::size_t keptPitch = *PixelImage::pitchFor(keptWidth, 1, 16);
   spreadRows(buffer.data(), size.width, keptWidth, keptHeight, keptPitch);
-  auto image = PixelImage::adopt(std::move(buffer), PixelLayout::full, 1, keptWidth, keptHeight,
-                                 keptPitch);
+  auto image =
+      PixelImage::adopt(std::move(buffer), PixelLayout::full, 1, keptWidth, keptHeight, keptPitch);
   if (!image) {
     report(error, XyzError::outOfMemory);
     return std::nullopt;

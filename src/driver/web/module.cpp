@@ -68,8 +68,8 @@ std::string lastDocument;
 extern "C" {
 
 // Converts a save; the status is ConversionStatus's number.
-EMSCRIPTEN_KEEPALIVE int vantrixConvert(const std::uint8_t* save, int saveLength,
-                                        const char* name, int nameLength) {
+EMSCRIPTEN_KEEPALIVE int vantrixConvert(const std::uint8_t* save, int saveLength, const char* name,
+                                        int nameLength) {
   PageFiles files;
   vantrix::Conversion conversion =
       vantrix::convertSave(vantrix::ByteView(save, static_cast<std::size_t>(saveLength)),
