@@ -9,8 +9,6 @@
 // must be well-formed XML, give bitmaps only for faces of the face sets written, and leave
 // every folder as it was.
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -58,9 +56,7 @@ std::vector<std::string> namesIn(const fs::path& folder) {
 const Playground& playground() {
   static const Playground ground = [] {
     Playground p;
-    std::string pattern = (fs::temp_directory_path() / "vantrix-fuzz-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) vantrix::fuzz::fail("mkdtemp", __FILE__, __LINE__);
-    p.root = pattern;
+    p.root = vantrix::fuzz::privateFolder("vantrix-fuzz");
     p.game = p.root / "game";
     p.faceSets = p.game / "FaceSet";
     fs::create_directories(p.faceSets);
@@ -74,15 +70,6 @@ const Playground& playground() {
     p.rootNames = namesIn(p.root);
     return p;
   }();
-  // The folder goes when the process ends normally; a crash leaves it for a look.
-  struct RemoveAtExit {
-    fs::path folder;
-    ~RemoveAtExit() {
-      std::error_code error;
-      fs::remove_all(folder, error);
-    }
-  };
-  static const RemoveAtExit removal{ground.root};
   return ground;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -17,5 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 namespace vantrix::fuzz {
 
 [[noreturn]] void fail(const char* condition, const char* file, int line);
+
+// A fresh folder under the system's temporary folder (its name starts with `prefix`),
+// removed when the process ends normally; a crash leaves it for a look.
+std::filesystem::path privateFolder(const char* prefix);
 
 }  // namespace vantrix::fuzz

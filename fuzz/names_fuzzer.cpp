@@ -5,7 +5,6 @@
 // find nothing where no face set was put. Every page's reading is checked on the way.
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -20,23 +19,12 @@ namespace fs = std::filesystem;
 
 const fs::path& gameFolder() {
   static const fs::path folder = [] {
-    std::string pattern = (fs::temp_directory_path() / "vantrix-names-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) vantrix::fuzz::fail("mkdtemp", __FILE__, __LINE__);
-    const fs::path made = pattern;
+    const fs::path made = vantrix::fuzz::privateFolder("vantrix-names");
     fs::create_directories(made / "FaceSet");
     // A face set a save must never reach, beside the game.
     vantrix::platform::writeFile((made / "Decoy.png").string(), {});
     return made;
   }();
-  // The folder goes when the process ends normally; a crash leaves it for a look.
-  struct RemoveAtExit {
-    fs::path folder;
-    ~RemoveAtExit() {
-      std::error_code error;
-      fs::remove_all(folder, error);
-    }
-  };
-  static const RemoveAtExit removal{folder};
   return folder;
 }
 
