@@ -16,7 +16,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <random>
+#include <ctime>
 
 namespace vantrix::platform {
 namespace {
@@ -63,6 +63,18 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
+// A name suffix for a temporary file. It need not be secret, only unlikely to be taken: the
+// file is created exclusively and another name tried when it is. The process id, the clock and
+// the attempt are enough, and cost far less than a random device.
+std::string temporarySuffix(int attempt) {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  std::uint64_t value = static_cast<std::uint64_t>(::getpid()) << 32;
+  value ^= static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(now.tv_sec) << 30);
+  value += static_cast<std::uint64_t>(attempt) * 0x9E3779B97F4A7C15u;
+  return std::to_string(value) + ".tmp";
+}
+
 #if defined(O_TMPFILE)
 // Writes the bytes into an unnamed file in `folder` and names it only when it is complete,
 // then renames it over `path`: a run killed while writing leaves no file behind. Nothing when
@@ -82,11 +94,10 @@ std::optional<ReplaceStatus> replaceThroughUnnamedFile(const std::string& folder
   }
   // Naming through /proc needs no privilege, unlike linkat's AT_EMPTY_PATH.
   const std::string self = "/proc/self/fd/" + std::to_string(out.get());
-  std::random_device entropy;
   std::string temporary;
   bool named = false;
   for (int attempt = 0; attempt < 100 && !named; ++attempt) {
-    temporary = prefix + std::to_string(entropy()) + ".tmp";
+    temporary = prefix + temporarySuffix(attempt);
     named = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0;
     if (!named && errno != EEXIST) return std::nullopt;
   }
@@ -210,11 +221,10 @@ ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view tex
     return *status;
   }
 #endif
-  std::random_device entropy;
   std::string temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = prefix + std::to_string(entropy()) + ".tmp";
+    temporary = prefix + temporarySuffix(attempt);
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
