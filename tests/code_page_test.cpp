@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "vantrix/text.hpp"
+
 namespace vantrix {
 namespace {
 
@@ -68,6 +70,7 @@ TEST(CodePage, DecodesStrictlyEachRowOfTheTable) {
     EXPECT_EQ(decodeToUtf16(row.bytes, row.page), row.text) << "row " << i;
     const auto utf8 = row.text ? encodeUtf16ToUtf8(*row.text) : std::nullopt;
     EXPECT_EQ(decodeToUtf8(row.bytes, row.page), utf8) << "row " << i;
+    EXPECT_EQ(textToUtf8(row.bytes, row.page), utf8) << "row " << i;  // the library's form
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "support/save_builder.hpp"
+#include "vantrix/vantrix.hpp"
 
 namespace vantrix {
 namespace {
@@ -87,6 +88,8 @@ TEST(SaveReader, HeaderMustBeExactlyLcfSaveData) {
   };
   for (const auto& [file, valid] : cases) {
     EXPECT_EQ(readSave(view(file)).has_value(), valid) << file;
+    // The library's entry point decides alike.
+    EXPECT_EQ(readSavePreview(view(file)).has_value(), valid) << file;
   }
 }
 
