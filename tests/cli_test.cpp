@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <set>
 
@@ -132,6 +133,11 @@ TEST(CommandLine, WritesTheDocument) {
     EXPECT_EQ(testing::xmlError(doc), "");
   }
   EXPECT_NE(readWholeFile(folder / "Save03.xml").find("<savegame id=\"3\">"), std::string::npos);
+  // Converting an unchanged save again leaves its document as it is.
+  const auto yesterday = fs::file_time_type::clock::now() - std::chrono::hours(24);
+  fs::last_write_time(folder / "Save03.xml", yesterday);
+  EXPECT_EQ(runVantrix(folder.path(), {"Save03.lsd"}).exitCode, 0);
+  EXPECT_EQ(fs::last_write_time(folder / "Save03.xml"), yesterday);
   // No temporary file is left behind.
   for (const std::string& name : filesIn(folder)) {
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -187,6 +188,22 @@ bool writeFile(const std::string& path, ByteView bytes) {
   return fd.close();
 }
 
+// Whether the file open at `fd` holds exactly `size` bytes equal to `data`.
+bool holdsBytes(int fd, const std::uint8_t* data, std::size_t size) {
+  std::uint8_t buffer[8192];
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, size - done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0 || std::memcmp(buffer, data + done, static_cast<std::size_t>(got)) != 0) {
+      return false;
+    }
+    done += static_cast<std::size_t>(got);
+  }
+  std::uint8_t extra;
+  return ::read(fd, &extra, 1) == 0;
+}
+
 ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view text) {
   const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
   // Writing through a link replaces the file it points to, as writing in place would.
@@ -201,9 +218,17 @@ ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view tex
   bool exists = ::stat(path.c_str(), &info) == 0;
   if (exists) {
     if (S_ISDIR(info.st_mode)) return ReplaceStatus::cannotOpen;
-    // An existing output must be writable as it stands.
-    Fd probe(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    // An existing output must be writable as it stands; opened for reading too where it may
+    // already hold the document.
+    const bool sameSize = S_ISREG(info.st_mode) && info.st_size == static_cast<off_t>(text.size());
+    int opened = sameSize ? ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC) : -1;
+    const bool readable = opened >= 0;
+    if (!readable) opened = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    Fd probe(opened);
     if (!probe.valid()) return ReplaceStatus::cannotOpen;
+    // Refreshing the preview of an unchanged save leaves its document untouched: rewriting
+    // the same bytes would only cost a new file, a rename and the old file's blocks.
+    if (readable && holdsBytes(probe.get(), data, text.size())) return ReplaceStatus::written;
     if (!S_ISREG(info.st_mode)) {
       // A device or pipe cannot be replaced by renaming: write into it as it is.
       return writeAll(probe.get(), data, text.size()) && probe.close() ? ReplaceStatus::written
@@ -257,15 +282,16 @@ void printLine(std::string_view line) {
 
 char timeSeparator() {
   // The C library picks LC_TIME's locale by these variables; "C" and "POSIX" (also what no
-  // name means) are built in with the format "%H:%M:%S", so no locale file need be read.
+  // name means) and the C locale in UTF-8, the usual default of containers and services,
+  // have the format "%H:%M:%S", so no locale file need be read for them.
   const char* name = nullptr;
   for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
     name = std::getenv(variable);
     if (name != nullptr && *name != '\0') break;
   }
-  if (name == nullptr || *name == '\0' || std::strcmp(name, "C") == 0 ||
-      std::strcmp(name, "POSIX") == 0) {
-    return ':';
+  if (name == nullptr || *name == '\0') return ':';
+  for (const char* builtIn : {"C", "POSIX", "C.UTF-8", "C.utf8"}) {
+    if (std::strcmp(name, builtIn) == 0) return ':';
   }
   // The time format of the user's LC_TIME locale, e.g. "%H:%M:%S"; the first character
   // that is not part of a conversion is the separator.

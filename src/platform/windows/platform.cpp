@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <string>
 
 #include "platform/platform.hpp"
@@ -174,6 +176,26 @@ bool writeFile(const std::string& path, ByteView bytes) {
   return writeAll(file.get(), bytes.data(), bytes.size()) && file.close();
 }
 
+// Whether the file open at `file` holds exactly `size` bytes equal to `data`.
+bool holdsBytes(HANDLE file, const std::uint8_t* data, std::size_t size) {
+  LARGE_INTEGER length{};
+  if (!GetFileSizeEx(file, &length) || static_cast<std::uint64_t>(length.QuadPart) != size) {
+    return false;
+  }
+  std::uint8_t buffer[8192];
+  std::size_t done = 0;
+  while (done < size) {
+    DWORD got = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, size - done));
+    if (!ReadFile(file, buffer, wanted, &got, nullptr) || got == 0 ||
+        std::memcmp(buffer, data + done, got) != 0) {
+      return false;
+    }
+    done += got;
+  }
+  return true;
+}
+
 ReplaceStatus replaceFile(const std::string& path, std::string_view text) {
   const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
   if (!usableName(path)) return ReplaceStatus::cannotOpen;
@@ -182,11 +204,23 @@ ReplaceStatus replaceFile(const std::string& path, std::string_view text) {
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ReplaceStatus::cannotOpen;
-    // An existing output must be writable as it stands (a read-only file is not).
-    Handle probe(CreateFileW(widePathName.c_str(), GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    // An existing output must be writable as it stands (a read-only file is not); opened
+    // for reading too where it may already hold the document.
+    HANDLE opened = CreateFileW(widePathName.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool readable = opened != INVALID_HANDLE_VALUE;
+    if (!readable) {
+      opened = CreateFileW(widePathName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    Handle probe(opened);
     if (!probe.valid()) return ReplaceStatus::cannotOpen;
+    // Refreshing the preview of an unchanged save leaves its document untouched.
+    if (readable && GetFileType(probe.get()) == FILE_TYPE_DISK &&
+        holdsBytes(probe.get(), data, text.size())) {
+      return ReplaceStatus::written;
+    }
     if (GetFileType(probe.get()) != FILE_TYPE_DISK) {
       // A device such as NUL cannot be replaced by renaming: write into it as it is.
       return writeAll(probe.get(), data, text.size()) && probe.close() ? ReplaceStatus::written
