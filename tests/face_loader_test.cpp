@@ -279,7 +279,8 @@ TEST(FaceLoader, FacesSharingAFaceSetAreThoseOfSeparateLoaders) {
   const std::string save = game / "Save01.lsd";
   const FaceSlot slots[] = {{"Friends", 6}, {"Hero", 5},    {"Friends", 6}, {"Friends", 15},
                             {"Spirits", 0}, {"Hero", -1},   {"Broken", 0},  {"Missing", 0},
-                            {"Spirits", 3}, {"friends", 2}, {"Broken", 1},  {"Hero", 5}};
+                            {"Spirits", 3}, {"friends", 2}, {"Broken", 1},  {"Hero", 5},
+                            {"Friends", 0}, {"Friends", 9}};
   std::vector<std::string> alone;
   for (const FaceSlot& slot : slots)
     alone.push_back(FaceLoader(save, platform::nativePathStyle()).loadFaceBitmap(slot));

@@ -294,8 +294,11 @@ std::optional<PixelImage> makeOutput(const PngInfo& info, PngTarget target,
 }
 
 // Undoes the filters of every row in place, in one forward sweep over all passes, and
-// converts each row, as far as it lies in the image, into it as soon as it is restored.
-PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelImage& image) {
+// converts each row, as far as it lies in the image, into it as soon as it is restored. Of
+// a plain image only the part `shown` needs is restored and converted; every row's filter
+// type is checked all the same.
+PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelImage& image,
+                     const PixelArea& shown) {
   const bool rgba = image.layout() == PixelLayout::bottomUpRgba;
   const ConvertRow convert = rgba ? converterFor<true>(info) : converterFor<false>(info);
   const ConvertContext context = rgba ? contextFor<true>(info) : contextFor<false>(info);
@@ -306,10 +309,25 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
     longestRow = std::max(longestRow, pass.rowLength);
   const Bytes zeroRow(longestRow, 0);
 
+  // An interlaced image spreads every pass over the whole picture: all of it is restored.
+  const bool plain = passes.size() == 1;
+  const std::uint32_t right = plain ? std::min(image.width(), shown.right) : image.width();
+  const std::uint32_t bottom = plain ? std::min(image.height(), shown.bottom) : image.height();
+  const std::uint32_t top = plain ? shown.top : 0;
+  // The first column converted starts a byte of the row (samples under 8 bits share bytes).
+  const std::uint32_t bitsPerPixel = pngChannels(info.colourType) * info.bitDepth;
+  const std::uint32_t perByte = bitsPerPixel < 8 ? 8 / bitsPerPixel : 1;
+  const std::uint32_t left = plain ? std::min(shown.left, right) / perByte * perByte : 0;
+  const std::size_t leftByte = std::size_t{left} * bitsPerPixel / 8;
+
   std::uint8_t* position = info.scanlines.get();
   for (const PngPass& pass : passes) {
     if (pass.rowLength == 0) continue;
-    const std::size_t length = pass.rowLength - 1;
+    // The data bytes restored of each row, and the rows restored: those the kept pixels
+    // need, or in an interlaced image all of them.
+    const std::size_t length =
+        plain ? (std::size_t{right} * bitsPerPixel + 7) / 8 : pass.rowLength - 1;
+    const std::uint32_t restored = plain ? bottom : pass.height;
     const std::size_t columnOffset = std::size_t{pass.columnStart} * 4;
     const std::size_t step = std::size_t{pass.columnStep} * 4;
     const std::uint8_t* prior = zeroRow.data();
@@ -319,14 +337,17 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
             ? 0
             : std::min(pass.width,
                        (image.width() - pass.columnStart + pass.columnStep - 1) / pass.columnStep);
+    const std::uint32_t count = plain ? (right > left ? right - left : 0) : kept;
     auto convertRow = [&](const std::uint8_t* row, std::uint32_t r) {
       // y stays below the height, so it fits in 32 bits.
       const std::uint32_t y = pass.rowStart + r * pass.rowStep;
-      if (y >= image.height() || kept == 0) return;
+      if (y >= image.height() || y < top || count == 0) return;
       const std::uint32_t stored = rgba ? image.height() - 1 - y : y;
-      convert(row, kept, image.row(stored) + columnOffset, step, context);
+      convert(row + leftByte, count, image.row(stored) + columnOffset + std::size_t{left} * 4, step,
+              context);
     };
-    for (std::uint32_t r = 0; r < pass.height; ++r) {
+    std::uint32_t r = 0;
+    for (; r < restored; ++r) {
       std::uint8_t* row = position + 1;
       switch (*position) {
         case 0:
@@ -341,7 +362,7 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
           filters.average(row, prior, length);
           break;
         case 4:
-          if (filters.paethPair && r + 1 < pass.height && position[pass.rowLength] == 4) {
+          if (filters.paethPair && r + 1 < restored && position[pass.rowLength] == 4) {
             // This row and the next both use Paeth: both are restored in one sweep.
             std::uint8_t* next = row + pass.rowLength;
             filters.paethPair(row, next, prior, length);
@@ -360,6 +381,10 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
       convertRow(row, r);
       prior = row;
       position += pass.rowLength;
+    }
+    // Rows no kept pixel needs: their filter types must still be ones that exist.
+    for (; r < pass.height; ++r, position += pass.rowLength) {
+      if (*position > 4) return PngError::badFilter;
     }
   }
   return PngError::none;
@@ -393,7 +418,7 @@ std::optional<PixelImage> decode(ByteView bytes, std::uint8_t* writable, PngTarg
     why = PngError::outOfMemory;
     return std::nullopt;
   }
-  why = reconstruct(info, *passes, *image);
+  why = reconstruct(info, *passes, *image, limits.shown);
   if (why != PngError::none) return std::nullopt;
   return image;
 }

@@ -5,6 +5,14 @@
 
 namespace vantrix {
 
+// Columns [left, right) of rows [top, bottom) of a picture.
+struct PixelArea {
+  std::uint32_t left = 0;
+  std::uint32_t top = 0;
+  std::uint32_t right = UINT32_MAX;
+  std::uint32_t bottom = UINT32_MAX;
+};
+
 // Bounds the picture decoders hold on hostile headers. No face set comes near them.
 struct DecodeLimits {
   // Most bytes a decode holds for a picture at once: its output image with the row padding
@@ -22,6 +30,12 @@ struct DecodeLimits {
   // 192) pays memory for that corner only. The refusal above still counts the whole picture.
   std::uint32_t keptWidth = UINT32_MAX;
   std::uint32_t keptHeight = UINT32_MAX;
+  // The kept pixels a caller looks at; the others are left unspecified. A PNG decode checks
+  // the whole file all the same (every chunk, the whole image data with its checksum, every
+  // row's filter type), but of a plain image it undoes the filters only left of and above
+  // the area's right and bottom edges (a pixel depends on none below or right of it) and
+  // converts only the pixels in it.
+  PixelArea shown{};
 };
 
 inline constexpr DecodeLimits kDefaultDecodeLimits{};

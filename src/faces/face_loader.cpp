@@ -29,16 +29,28 @@ constexpr DecodeLimits kFaceSetLimits{.maxDecodedBytes = std::size_t{48} << 20,
                                       .keptWidth = kFaceSetSize,
                                       .keptHeight = kFaceSetSize};
 
+// The top left corner of a face's cell; false for an index outside 0 to 15, whose face
+// lies outside the face set and keeps the mask colour.
+bool faceCell(int index, std::uint32_t& x, std::uint32_t& y) {
+  if (index < 0 || index >= kFacesPerRow * kFacesPerRow) return false;
+  x = static_cast<std::uint32_t>(index % kFacesPerRow * kFaceSize);
+  y = static_cast<std::uint32_t>(index / kFacesPerRow * kFaceSize);
+  return true;
+}
+
 // Draws the face set onto a new canvas: BMP and XYZ pictures on an 8-bit canvas with their
-// own colours, PNG pictures on a 32-bit one. Nothing when there is nothing to cut a face from.
-std::optional<Canvas> drawFaceSet(FaceSetFile& file) {
+// own colours, PNG pictures on a 32-bit one, of which only `shown` is drawn. Nothing when
+// there is nothing to cut a face from.
+std::optional<Canvas> drawFaceSet(FaceSetFile& file, const PixelArea& shown) {
   Canvas canvas;
   // The lookup read the file; a file too large or unreadable has no bytes and gives no face.
   std::optional<Bytes>& bytes = file.bytes;
   if (!bytes) return std::nullopt;
   if (file.kind == FaceSetKind::png) {
+    DecodeLimits limits = kFaceSetLimits;
+    limits.shown = shown;
     std::optional<PixelImage> image =
-        decodePngBufferInPlace(*bytes, PngTarget::compactImage, nullptr, kFaceSetLimits);
+        decodePngBufferInPlace(*bytes, PngTarget::compactImage, nullptr, limits);
     if (!image) return std::nullopt;
     // A face set of exactly the canvas's size becomes the canvas; others are drawn on one.
     if (canvas.adoptImage(std::move(*image), kFaceSetSize, kFaceSetSize)) return canvas;
@@ -81,12 +93,25 @@ std::optional<Canvas> drawFaceSet(FaceSetFile& file) {
 
 }  // namespace
 
+void FaceLoader::announce(const FaceSlot& face) {
+  ++facesLeft_[face.name];
+  // Starts empty; a face outside the face set needs none of it.
+  PixelArea& area =
+      shown_.try_emplace(face.name, PixelArea{UINT32_MAX, UINT32_MAX, 0, 0}).first->second;
+  std::uint32_t x = 0;
+  std::uint32_t y = 0;
+  if (!faceCell(face.index, x, y)) return;
+  area = {std::min(area.left, x), std::min(area.top, y), std::max(area.right, x + kFaceSize),
+          std::max(area.bottom, y + kFaceSize)};
+}
+
 const std::optional<Canvas>& FaceLoader::faceSetCanvas(const std::string& name) const {
   auto known = drawn_.find(name);
   if (known != drawn_.end()) return known->second;
+  auto area = shown_.find(name);
   std::optional<Canvas> canvas;
   if (std::optional<FaceSetFile> file = findFaceSet(inputPath_, name, style_, &listings_, files_)) {
-    canvas = drawFaceSet(*file);
+    canvas = drawFaceSet(*file, area != shown_.end() ? area->second : PixelArea{});
     if (file->codePage && !codePage_) codePage_ = file->codePage;
   }
   return drawn_.emplace(name, std::move(canvas)).first->second;
@@ -112,6 +137,17 @@ std::string FaceLoader::loadFaceBitmap(const FaceSlot& face) const {
 }
 
 std::string FaceLoader::cutFace(const FaceSlot& face) const {
+  // A face that was not announced may lie outside what its face set was drawn for: the face
+  // set is then drawn again, whole.
+  std::uint32_t cellX = 0;
+  std::uint32_t cellY = 0;
+  if (auto area = shown_.find(face.name);
+      area != shown_.end() && faceCell(face.index, cellX, cellY) &&
+      (cellX < area->second.left || cellY < area->second.top ||
+       cellX + kFaceSize > area->second.right || cellY + kFaceSize > area->second.bottom)) {
+    shown_.erase(area);
+    drawn_.erase(face.name);
+  }
   const std::optional<Canvas>& canvas = faceSetCanvas(face.name);
   if (!canvas) return {};
 

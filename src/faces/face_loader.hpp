@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "common/decode_limits.hpp"
 #include "common/paths.hpp"
 #include "faces/face_files.hpp"
 #include "faces/face_set_lookup.hpp"
@@ -30,7 +31,7 @@ class FaceLoader {
              FaceFiles& files = diskFiles())
       : inputPath_(std::move(inputPath)), style_(style), files_(files) {
     for (const FaceSlot& face : faces)
-      ++facesLeft_[face.name];
+      announce(face);
   }
 
   // The Base64 BMP of one face, or empty text when its face set is missing or unreadable.
@@ -40,6 +41,7 @@ class FaceLoader {
   std::optional<CodePage> faceSetCodePage() const { return codePage_; }
 
  private:
+  void announce(const FaceSlot& face);
   std::string cutFace(const FaceSlot& face) const;
   // The face set `name` drawn on its canvas, or nothing when there is none to cut from.
   const std::optional<Canvas>& faceSetCanvas(const std::string& name) const;
@@ -49,6 +51,9 @@ class FaceLoader {
   FaceFiles& files_;
   mutable std::map<std::string, std::optional<Canvas>> drawn_;
   mutable std::map<std::string, int> facesLeft_;  // of the faces announced, per face set
+  // The part of each face set its announced faces lie in: a PNG face set is restored and
+  // converted only that far (and checked whole all the same).
+  mutable std::map<std::string, PixelArea> shown_;
   mutable FolderListings listings_;
   mutable std::optional<CodePage> codePage_;
 };
