@@ -276,11 +276,12 @@ TEST(FaceLoader, FacesSharingAFaceSetAreThoseOfSeparateLoaders) {
       "FaceSet/Spirits.xyz",
       asText(testing::xyzFile(192, 192, testing::zlibStream(testing::xyzContent(192, 192)))));
   game.write("FaceSet/Broken.png", "\x89PNG\r\n\x1a\n not really");
+  game.write("FaceSet/Small.png", asText(rgbaFaceSetPng(60)));
   const std::string save = game / "Save01.lsd";
   const FaceSlot slots[] = {{"Friends", 6}, {"Hero", 5},    {"Friends", 6}, {"Friends", 15},
                             {"Spirits", 0}, {"Hero", -1},   {"Broken", 0},  {"Missing", 0},
                             {"Spirits", 3}, {"friends", 2}, {"Broken", 1},  {"Hero", 5},
-                            {"Friends", 0}, {"Friends", 9}};
+                            {"Friends", 0}, {"Friends", 9}, {"Small", 5},   {"Small", 0}};
   std::vector<std::string> alone;
   for (const FaceSlot& slot : slots)
     alone.push_back(FaceLoader(save, platform::nativePathStyle()).loadFaceBitmap(slot));

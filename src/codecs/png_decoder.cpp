@@ -293,13 +293,21 @@ std::optional<PixelImage> makeOutput(const PngInfo& info, PngTarget target,
   return PixelImage::makeForOverwrite(layout, 4, width, height, *pitch);
 }
 
+// Where reconstruct puts the pixels it converts: into an image, or row by row into a sink.
+struct RowTarget {
+  PixelImage* image = nullptr;  // its size is the kept picture's
+  PngRowSink* sink = nullptr;   // used where there is no image
+  std::uint32_t width = 0;      // of the kept picture
+  std::uint32_t height = 0;
+};
+
 // Undoes the filters of every row in place, in one forward sweep over all passes, and
-// converts each row, as far as it lies in the image, into it as soon as it is restored. Of
-// a plain image only the part `shown` needs is restored and converted; every row's filter
+// converts each row, as far as it lies in the kept picture, as soon as it is restored. Of a
+// plain image only the part `shown` needs is restored and converted; every row's filter
 // type is checked all the same.
-PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelImage& image,
+PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, const RowTarget& target,
                      const PixelArea& shown) {
-  const bool rgba = image.layout() == PixelLayout::bottomUpRgba;
+  const bool rgba = target.image && target.image->layout() == PixelLayout::bottomUpRgba;
   const ConvertRow convert = rgba ? converterFor<true>(info) : converterFor<false>(info);
   const ConvertContext context = rgba ? contextFor<true>(info) : contextFor<false>(info);
   const PngFilters filters = pngFiltersFor(info.filterUnit);
@@ -311,14 +319,16 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
 
   // An interlaced image spreads every pass over the whole picture: all of it is restored.
   const bool plain = passes.size() == 1;
-  const std::uint32_t right = plain ? std::min(image.width(), shown.right) : image.width();
-  const std::uint32_t bottom = plain ? std::min(image.height(), shown.bottom) : image.height();
+  const std::uint32_t right = plain ? std::min(target.width, shown.right) : target.width;
+  const std::uint32_t bottom = plain ? std::min(target.height, shown.bottom) : target.height;
   const std::uint32_t top = plain ? shown.top : 0;
   // The first column converted starts a byte of the row (samples under 8 bits share bytes).
   const std::uint32_t bitsPerPixel = pngChannels(info.colourType) * info.bitDepth;
   const std::uint32_t perByte = bitsPerPixel < 8 ? 8 / bitsPerPixel : 1;
   const std::uint32_t left = plain ? std::min(shown.left, right) / perByte * perByte : 0;
   const std::size_t leftByte = std::size_t{left} * bitsPerPixel / 8;
+  // A sink gets each row converted into this one first.
+  Bytes sinkRow(target.image ? 0 : std::size_t{right - left} * 4);
 
   std::uint8_t* position = info.scanlines.get();
   for (const PngPass& pass : passes) {
@@ -331,20 +341,25 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
     const std::size_t columnOffset = std::size_t{pass.columnStart} * 4;
     const std::size_t step = std::size_t{pass.columnStep} * 4;
     const std::uint8_t* prior = zeroRow.data();
-    // The pass's pixels left of the image's right edge.
+    // The pass's pixels left of the kept picture's right edge.
     const std::uint32_t kept =
-        pass.columnStart >= image.width()
+        pass.columnStart >= target.width
             ? 0
             : std::min(pass.width,
-                       (image.width() - pass.columnStart + pass.columnStep - 1) / pass.columnStep);
+                       (target.width - pass.columnStart + pass.columnStep - 1) / pass.columnStep);
     const std::uint32_t count = plain ? (right > left ? right - left : 0) : kept;
     auto convertRow = [&](const std::uint8_t* row, std::uint32_t r) {
       // y stays below the height, so it fits in 32 bits.
       const std::uint32_t y = pass.rowStart + r * pass.rowStep;
-      if (y >= image.height() || y < top || count == 0) return;
-      const std::uint32_t stored = rgba ? image.height() - 1 - y : y;
-      convert(row + leftByte, count, image.row(stored) + columnOffset + std::size_t{left} * 4, step,
-              context);
+      if (y >= target.height || y < top || count == 0) return;
+      if (!target.image) {
+        convert(row + leftByte, count, sinkRow.data(), 4, context);
+        target.sink->row(y, left, sinkRow.data(), count);
+        return;
+      }
+      const std::uint32_t stored = rgba ? target.height - 1 - y : y;
+      convert(row + leftByte, count,
+              target.image->row(stored) + columnOffset + std::size_t{left} * 4, step, context);
     };
     std::uint32_t r = 0;
     for (; r < restored; ++r) {
@@ -390,18 +405,13 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, PixelIma
   return PngError::none;
 }
 
-std::optional<PixelImage> decode(ByteView bytes, std::uint8_t* writable, PngTarget target,
-                                 PngError& why, const DecodeLimits& limits) {
+// Checks the whole file and inflates its image data into `info`; `why` says why not.
+std::optional<std::vector<PngPass>> readFile(ByteView bytes, std::uint8_t* writable, PngInfo& info,
+                                             PngError& why, const DecodeLimits& limits) {
   if (bytes.size() < kMinimumFileSize) {
     why = PngError::tooShort;
     return std::nullopt;
   }
-  if (target != PngTarget::compactImage && target != PngTarget::fullImage &&
-      target != PngTarget::bottomUpRgba) {
-    why = PngError::badTarget;
-    return std::nullopt;
-  }
-  PngInfo info;
   info.file = bytes;
   info.writableFile = writable;
   if (!readPngChunks(info, limits)) {
@@ -409,16 +419,27 @@ std::optional<PixelImage> decode(ByteView bytes, std::uint8_t* writable, PngTarg
     return std::nullopt;
   }
   auto passes = pngPasses(info);
-  if (!passes) {
-    why = PngError::tooLarge;
+  if (!passes) why = PngError::tooLarge;
+  return passes;
+}
+
+std::optional<PixelImage> decode(ByteView bytes, std::uint8_t* writable, PngTarget target,
+                                 PngError& why, const DecodeLimits& limits) {
+  if (target != PngTarget::compactImage && target != PngTarget::fullImage &&
+      target != PngTarget::bottomUpRgba) {
+    why = PngError::badTarget;
     return std::nullopt;
   }
+  PngInfo info;
+  const auto passes = readFile(bytes, writable, info, why, limits);
+  if (!passes) return std::nullopt;
   auto image = makeOutput(info, target, limits);
   if (!image) {
     why = PngError::outOfMemory;
     return std::nullopt;
   }
-  why = reconstruct(info, *passes, *image, limits.shown);
+  why =
+      reconstruct(info, *passes, {&*image, nullptr, image->width(), image->height()}, limits.shown);
   if (why != PngError::none) return std::nullopt;
   return image;
 }
@@ -441,6 +462,31 @@ std::optional<PixelImage> decodePngBufferInPlace(std::span<std::uint8_t> bytes, 
   if (why) *why = error;
   if (error != PngError::none) return std::nullopt;
   return image;
+}
+
+PngError decodePngRowsInPlace(std::span<std::uint8_t> bytes, PngRowSink& sink,
+                              const DecodeLimits& limits) {
+  PngInfo info;
+  PngError why = PngError::none;
+  const auto passes = readFile(bytes, bytes.data(), info, why, limits);
+  if (!passes) return why;
+  const std::uint32_t width = std::min(info.width, limits.keptWidth);
+  const std::uint32_t height = std::min(info.height, limits.keptHeight);
+  if (!sink.begin(width, height)) return PngError::outOfMemory;
+  if (passes->size() == 1) {
+    return reconstruct(info, *passes, {nullptr, &sink, width, height}, limits.shown);
+  }
+  // An interlaced picture is restored whole, then handed over row by row.
+  auto image = makeOutput(info, PngTarget::compactImage, limits);
+  if (!image) return PngError::outOfMemory;
+  why = reconstruct(info, *passes, {&*image, nullptr, width, height}, limits.shown);
+  if (why != PngError::none) return why;
+  const std::uint32_t right = std::min(width, limits.shown.right);
+  const std::uint32_t left = std::min(limits.shown.left, right);
+  for (std::uint32_t y = limits.shown.top; y < std::min(height, limits.shown.bottom); ++y) {
+    sink.row(y, left, image->row(y) + std::size_t{left} * 4, right - left);
+  }
+  return PngError::none;
 }
 
 std::optional<PixelImage> loadPngImage(const std::string& path, PngTarget target, PngError* why) {

@@ -32,6 +32,30 @@ std::optional<PixelImage> decodePngBufferInPlace(std::span<std::uint8_t> bytes, 
                                                  PngError* why = nullptr,
                                                  const DecodeLimits& limits = kDefaultDecodeLimits);
 
+// Takes the rows of a picture as a decode restores them, where a caller keeps only some of
+// its pixels and would rather not hold all of them.
+class PngRowSink {
+ public:
+  // The kept picture's size, once every check but the image data's has passed. False stops
+  // the decode with PngError::outOfMemory.
+  virtual bool begin(std::uint32_t width, std::uint32_t height) = 0;
+  // Pixels [left, left + count) of kept row y, as 32-bit pixels 0xAARRGGBB. Rows come top
+  // first and only those of the shown part, which they cover (`left` may lie a few pixels
+  // left of it, where samples of under 8 bits share a byte).
+  virtual void row(std::uint32_t y, std::uint32_t left, const std::uint8_t* pixels,
+                   std::uint32_t count) = 0;
+
+ protected:
+  ~PngRowSink() = default;
+};
+
+// Decodes a whole PNG file as decodePngBufferInPlace does, but hands the shown part of the
+// kept picture (see DecodeLimits) to `sink` row by row instead of making an image. The file
+// is checked whole all the same; when the result is not PngError::none, the rows handed
+// over are of no use. Never throws.
+PngError decodePngRowsInPlace(std::span<std::uint8_t> bytes, PngRowSink& sink,
+                              const DecodeLimits& limits = kDefaultDecodeLimits);
+
 // Reads the file at `path` and decodes it as decodePngBuffer does.
 std::optional<PixelImage> loadPngImage(const std::string& path, PngTarget target,
                                        PngError* why = nullptr);

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
+#include <set>
 #include <stdexcept>
+#include <vector>
 
 #include "base64/base64.hpp"
 #include "codecs/bmp_reader.hpp"
@@ -38,27 +41,97 @@ bool faceCell(int index, std::uint32_t& x, std::uint32_t& y) {
   return true;
 }
 
-// Draws the face set onto a new canvas: BMP and XYZ pictures on an 8-bit canvas with their
-// own colours, PNG pictures on a 32-bit one, of which only `shown` is drawn. Nothing when
-// there is nothing to cut a face from.
-std::optional<Canvas> drawFaceSet(FaceSetFile& file, const PixelArea& shown) {
+// Copies the rows of a PNG face set into the cells of its announced faces, each as it would
+// be cut from the face set's canvas.
+class CellSink final : public PngRowSink {
+ public:
+  explicit CellSink(const std::set<int>& indices) : indices_(indices) {}
+
+  bool begin(std::uint32_t width, std::uint32_t height) override {
+    for (int index : indices_) {
+      Cell cell{index, 0, 0, std::nullopt};
+      if (!faceCell(index, cell.x, cell.y)) continue;
+      const std::size_t pitch = std::size_t{kFaceSize} * 4;
+      // Where the picture does not cover the cell, the canvas's background shows.
+      const bool covered = cell.x + kFaceSize <= width && cell.y + kFaceSize <= height;
+      cell.image =
+          covered ? PixelImage::makeForOverwrite(PixelLayout::full, 4, kFaceSize, kFaceSize, pitch)
+                  : PixelImage::make(PixelLayout::full, 4, kFaceSize, kFaceSize, pitch);
+      if (!cell.image) return false;
+      if (!covered) cell.image->fill(Canvas::kTrueColourBackground);
+      cells_.push_back(std::move(cell));
+    }
+    return true;
+  }
+
+  void row(std::uint32_t y, std::uint32_t left, const std::uint8_t* pixels,
+           std::uint32_t count) override {
+    for (Cell& cell : cells_) {
+      if (y < cell.y || y >= cell.y + kFaceSize) continue;
+      const std::uint32_t from = std::max(left, cell.x);
+      const std::uint32_t to = std::min(left + count, cell.x + kFaceSize);
+      if (from >= to) continue;
+      std::memcpy(cell.image->row(y - cell.y) + std::size_t{from - cell.x} * 4,
+                  pixels + std::size_t{from - left} * 4, std::size_t{to - from} * 4);
+    }
+  }
+
+  // The cells by face index.
+  std::map<int, PixelImage> takeCells() {
+    std::map<int, PixelImage> cells;
+    for (Cell& cell : cells_)
+      cells.emplace(cell.index, std::move(*cell.image));
+    return cells;
+  }
+
+ private:
+  struct Cell {
+    int index;
+    std::uint32_t x;
+    std::uint32_t y;
+    std::optional<PixelImage> image;
+  };
+  const std::set<int>& indices_;
+  std::vector<Cell> cells_;
+};
+
+// The face set drawn for its faces: a PNG face set with `cells` asked for gives only those
+// cells, restored and converted only as far as they reach (and checked whole all the same);
+// otherwise BMP and XYZ pictures are drawn on an 8-bit canvas with their own colours, PNG
+// pictures on a 32-bit one. Nothing when there is nothing to cut a face from.
+std::optional<DrawnFaceSet> drawFaceSet(FaceSetFile& file, const std::set<int>* cells) {
   Canvas canvas;
   // The lookup read the file; a file too large or unreadable has no bytes and gives no face.
   std::optional<Bytes>& bytes = file.bytes;
   if (!bytes) return std::nullopt;
-  if (file.kind == FaceSetKind::png) {
+  if (file.kind == FaceSetKind::png && cells) {
     DecodeLimits limits = kFaceSetLimits;
-    limits.shown = shown;
+    limits.shown = PixelArea{UINT32_MAX, UINT32_MAX, 0, 0};
+    for (int index : *cells) {
+      std::uint32_t x = 0;
+      std::uint32_t y = 0;
+      if (!faceCell(index, x, y)) continue;
+      limits.shown = {std::min(limits.shown.left, x), std::min(limits.shown.top, y),
+                      std::max(limits.shown.right, x + kFaceSize),
+                      std::max(limits.shown.bottom, y + kFaceSize)};
+    }
+    CellSink sink(*cells);
+    if (decodePngRowsInPlace(*bytes, sink, limits) != PngError::none) return std::nullopt;
+    return DrawnFaceSet{std::nullopt, sink.takeCells()};
+  }
+  if (file.kind == FaceSetKind::png) {
     std::optional<PixelImage> image =
-        decodePngBufferInPlace(*bytes, PngTarget::compactImage, nullptr, limits);
+        decodePngBufferInPlace(*bytes, PngTarget::compactImage, nullptr, kFaceSetLimits);
     if (!image) return std::nullopt;
     // A face set of exactly the canvas's size becomes the canvas; others are drawn on one.
-    if (canvas.adoptImage(std::move(*image), kFaceSetSize, kFaceSetSize)) return canvas;
+    if (canvas.adoptImage(std::move(*image), kFaceSetSize, kFaceSetSize)) {
+      return DrawnFaceSet{std::move(canvas), {}};
+    }
     if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 32) != ImageStatus::success) {
       return std::nullopt;
     }
     canvas.putImage(*image, 0, 0);
-    return canvas;
+    return DrawnFaceSet{std::move(canvas), {}};
   }
   if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 8) != ImageStatus::success) {
     return std::nullopt;
@@ -67,7 +140,7 @@ std::optional<Canvas> drawFaceSet(FaceSetFile& file, const PixelArea& shown) {
     case FaceSetKind::bmp: {
       // A BMP that cannot be drawn still gives a face: whatever the canvas then holds.
       loadBmpToCanvas(canvas, ByteView(*bytes));
-      return canvas;
+      return DrawnFaceSet{std::move(canvas), {}};
     }
     case FaceSetKind::png:
       return std::nullopt;  // drawn above
@@ -85,7 +158,7 @@ std::optional<Canvas> drawFaceSet(FaceSetFile& file, const PixelArea& shown) {
         canvas.setPaletteColour(i, table[static_cast<std::size_t>(i)]);
       }
       canvas.putImage(*image, 0, 0);
-      return canvas;
+      return DrawnFaceSet{std::move(canvas), {}};
     }
   }
   return std::nullopt;
@@ -95,26 +168,23 @@ std::optional<Canvas> drawFaceSet(FaceSetFile& file, const PixelArea& shown) {
 
 void FaceLoader::announce(const FaceSlot& face) {
   ++facesLeft_[face.name];
-  // Starts empty; a face outside the face set needs none of it.
-  PixelArea& area =
-      shown_.try_emplace(face.name, PixelArea{UINT32_MAX, UINT32_MAX, 0, 0}).first->second;
   std::uint32_t x = 0;
   std::uint32_t y = 0;
-  if (!faceCell(face.index, x, y)) return;
-  area = {std::min(area.left, x), std::min(area.top, y), std::max(area.right, x + kFaceSize),
-          std::max(area.bottom, y + kFaceSize)};
+  // A face outside the face set needs none of it.
+  std::set<int>& cells = announcedCells_[face.name];
+  if (faceCell(face.index, x, y)) cells.insert(face.index);
 }
 
-const std::optional<Canvas>& FaceLoader::faceSetCanvas(const std::string& name) const {
+const std::optional<DrawnFaceSet>& FaceLoader::faceSet(const std::string& name) const {
   auto known = drawn_.find(name);
   if (known != drawn_.end()) return known->second;
-  auto area = shown_.find(name);
-  std::optional<Canvas> canvas;
+  auto cells = announcedCells_.find(name);
+  std::optional<DrawnFaceSet> drawn;
   if (std::optional<FaceSetFile> file = findFaceSet(inputPath_, name, style_, &listings_, files_)) {
-    canvas = drawFaceSet(*file, area != shown_.end() ? area->second : PixelArea{});
+    drawn = drawFaceSet(*file, cells != announcedCells_.end() ? &cells->second : nullptr);
     if (file->codePage && !codePage_) codePage_ = file->codePage;
   }
-  return drawn_.emplace(name, std::move(canvas)).first->second;
+  return drawn_.emplace(name, std::move(drawn)).first->second;
 }
 
 std::string FaceLoader::loadFaceBitmap(const FaceSlot& face) const {
@@ -137,29 +207,29 @@ std::string FaceLoader::loadFaceBitmap(const FaceSlot& face) const {
 }
 
 std::string FaceLoader::cutFace(const FaceSlot& face) const {
-  // A face that was not announced may lie outside what its face set was drawn for: the face
-  // set is then drawn again, whole.
-  std::uint32_t cellX = 0;
-  std::uint32_t cellY = 0;
-  if (auto area = shown_.find(face.name);
-      area != shown_.end() && faceCell(face.index, cellX, cellY) &&
-      (cellX < area->second.left || cellY < area->second.top ||
-       cellX + kFaceSize > area->second.right || cellY + kFaceSize > area->second.bottom)) {
-    shown_.erase(area);
+  const std::optional<DrawnFaceSet>& drawn = faceSet(face.name);
+  if (!drawn) return {};
+  if (!drawn->canvas) {
+    if (auto cell = drawn->cells.find(face.index); cell != drawn->cells.end()) {
+      const std::optional<Bytes> bmp = encodeBmp(cell->second, Palette{});
+      return bmp ? encodeBase64(*bmp) : std::string();
+    }
+    // A face that was not announced: its face set is drawn again, whole.
+    announcedCells_.erase(face.name);
     drawn_.erase(face.name);
+    return cutFace(face);
   }
-  const std::optional<Canvas>& canvas = faceSetCanvas(face.name);
-  if (!canvas) return {};
+  const Canvas& canvas = *drawn->canvas;
 
   // The face's cell; any index outside 0 to 15 lies outside the canvas, and the face then
   // keeps the mask colour. 64-bit products keep a huge index from wrapping into the canvas.
   const std::int64_t x = static_cast<std::int64_t>(face.index % kFacesPerRow) * kFaceSize;
   const std::int64_t y = static_cast<std::int64_t>(face.index / kFacesPerRow) * kFaceSize;
-  std::optional<PixelImage> cell = canvas->createImage(kFaceSize, kFaceSize, 0, std::nullopt);
+  std::optional<PixelImage> cell = canvas.createImage(kFaceSize, kFaceSize, 0, std::nullopt);
   if (!cell) return {};
-  canvas->copyCanvasRect(x, y, x + kFaceSize - 1, y + kFaceSize - 1, *cell);
+  canvas.copyCanvasRect(x, y, x + kFaceSize - 1, y + kFaceSize - 1, *cell);
 
-  const std::optional<Bytes> bmp = encodeBmp(*cell, canvas->palette());
+  const std::optional<Bytes> bmp = encodeBmp(*cell, canvas.palette());
   return bmp ? encodeBase64(*bmp) : std::string();
 }
 

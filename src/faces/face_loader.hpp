@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 
-#include "common/decode_limits.hpp"
 #include "common/paths.hpp"
 #include "faces/face_files.hpp"
 #include "faces/face_set_lookup.hpp"
@@ -14,6 +14,13 @@
 #include "save/save_preview.hpp"
 
 namespace vantrix {
+
+// A face set as drawn for a loader's faces: a canvas to cut any face from, or, of a PNG face
+// set, only the cells of its announced faces (by index), each as the canvas would give it.
+struct DrawnFaceSet {
+  std::optional<Canvas> canvas;
+  std::map<int, PixelImage> cells;
+};
 
 // Makes the pictures of a save's faces: each face is cut from its face set in the FaceSet
 // folder beside the save and returned as the Base64 text of a 48 × 48 BMP file.
@@ -43,17 +50,16 @@ class FaceLoader {
  private:
   void announce(const FaceSlot& face);
   std::string cutFace(const FaceSlot& face) const;
-  // The face set `name` drawn on its canvas, or nothing when there is none to cut from.
-  const std::optional<Canvas>& faceSetCanvas(const std::string& name) const;
+  // The face set `name` as drawn, or nothing when there is none to cut from.
+  const std::optional<DrawnFaceSet>& faceSet(const std::string& name) const;
 
   std::string inputPath_;
   PathStyle style_;
   FaceFiles& files_;
-  mutable std::map<std::string, std::optional<Canvas>> drawn_;
+  mutable std::map<std::string, std::optional<DrawnFaceSet>> drawn_;
   mutable std::map<std::string, int> facesLeft_;  // of the faces announced, per face set
-  // The part of each face set its announced faces lie in: a PNG face set is restored and
-  // converted only that far (and checked whole all the same).
-  mutable std::map<std::string, PixelArea> shown_;
+  // The cells of each face set's announced faces: of a PNG face set only these are drawn.
+  mutable std::map<std::string, std::set<int>> announcedCells_;
   mutable FolderListings listings_;
   mutable std::optional<CodePage> codePage_;
 };

@@ -113,7 +113,7 @@ ImageStatus Canvas::createCanvas(int width, int height, int depth) {
   height_ = height;
   bytesPerPixel_ = bytesPerPixel;
   pitch_ = *pitch;
-  backgroundColour_ = bytesPerPixel == 4 ? 0xFF000000u : 0u;
+  backgroundColour_ = bytesPerPixel == 4 ? kTrueColourBackground : 0u;
   palette_ = kDefaultPalette;
   clearCanvas();
   return ImageStatus::success;
@@ -132,7 +132,7 @@ bool Canvas::adoptImage(PixelImage&& image, int width, int height) {
   height_ = height;
   bytesPerPixel_ = 4;
   pitch_ = static_cast<std::size_t>(width) * 4;
-  backgroundColour_ = 0xFF000000u;
+  backgroundColour_ = kTrueColourBackground;
   palette_ = kDefaultPalette;
   return true;
 }

@@ -24,6 +24,9 @@ std::uint32_t maskColour(int bytesPerPixel);
 // until createCanvas succeeds.
 class Canvas {
  public:
+  // The background colour of a canvas of four bytes a pixel: opaque black.
+  static constexpr std::uint32_t kTrueColourBackground = 0xFF000000u;
+
   // Replaces the canvas by one of width × height pixels of colour depth 1, 2, 4, 8 (one byte
   // a pixel), 15, 16 (two) or 24, 32 (four), filled with its background colour and given the
   // default palette. Bad arguments, or pixels that cannot be had, give illegalCall and leave

@@ -11,8 +11,9 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #include "codecs/png_decoder.hpp"
@@ -93,6 +94,23 @@ std::vector<std::string> validSuiteFiles() {
 
 class PngSuiteReference : public ::testing::TestWithParam<std::string> {};
 
+// Puts the rows a decode hands over into a picture, each row once, top first.
+struct RowsIntoImage final : PngRowSink {
+  std::optional<PixelImage> image;
+  std::uint32_t nextRow = 0;
+  bool begin(std::uint32_t width, std::uint32_t height) override {
+    image = PixelImage::make(PixelLayout::compact, 4, width, height, std::size_t{width} * 4);
+    return image.has_value();
+  }
+  void row(std::uint32_t y, std::uint32_t left, const std::uint8_t* pixels,
+           std::uint32_t count) override {
+    EXPECT_GE(y, nextRow);
+    EXPECT_LE(left + count, image->width());
+    nextRow = y + 1;
+    std::memcpy(image->row(y) + std::size_t{left} * 4, pixels, std::size_t{count} * 4);
+  }
+};
+
 // Expected bytes of pixel (x, y) in the order a form stores them.
 void expectPixel(const Reference& ref, const std::uint8_t* got, std::uint32_t x, std::uint32_t y,
                  bool rgbaOrder, const char* form) {
@@ -109,19 +127,29 @@ TEST_P(PngSuiteReference, DecodesLikeLibpngInEveryForm) {
   Reference ref;
   ASSERT_TRUE(decodeWithLibpng(*bytes, ref)) << "libpng refuses it";
 
-  // Each form whole, and the compact form asked for only part of the picture (a left edge
-  // inside a byte of samples), whose pixels there must be the same.
+  // Each form whole, and the compact form and the rows a sink takes asked for only part of
+  // the picture (a left edge inside a byte of samples), whose pixels there must be the same.
   const PixelArea whole;
   const PixelArea part{5, 3, 23, 17};
-  for (auto [target, area] :
-       {std::pair{PngTarget::compactImage, whole}, std::pair{PngTarget::fullImage, whole},
-        std::pair{PngTarget::bottomUpRgba, whole}, std::pair{PngTarget::compactImage, part}}) {
+  for (auto [target, area, byRows] : {std::tuple{PngTarget::compactImage, whole, false},
+                                      std::tuple{PngTarget::fullImage, whole, false},
+                                      std::tuple{PngTarget::bottomUpRgba, whole, false},
+                                      std::tuple{PngTarget::compactImage, part, false},
+                                      std::tuple{PngTarget::compactImage, part, true}}) {
     SCOPED_TRACE("form " + std::to_string(static_cast<int>(target)) +
-                 (area.right == whole.right ? "" : ", part"));
+                 (area.right == whole.right ? "" : ", part") + (byRows ? ", by rows" : ""));
     PngError why = PngError::none;
     DecodeLimits limits;
     limits.shown = area;
-    auto image = decodePngBuffer(*bytes, target, &why, limits);
+    std::optional<PixelImage> image;
+    if (byRows) {
+      RowsIntoImage sink;
+      Bytes copy = *bytes;
+      why = decodePngRowsInPlace(copy, sink, limits);
+      image = std::move(sink.image);
+    } else {
+      image = decodePngBuffer(*bytes, target, &why, limits);
+    }
     ASSERT_TRUE(image) << toString(why);
     ASSERT_EQ(image->width(), ref.width);
     ASSERT_EQ(image->height(), ref.height);
