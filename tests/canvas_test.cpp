@@ -338,21 +338,23 @@ TEST(Canvas, AdoptingAnImageEqualsDrawingIt) {
       image->bytes()[i] = static_cast<std::uint8_t>(i * 7 + 3);
     return *image;
   };
-  Canvas drawn = makeCanvas(32, 6, 4);
-  drawn.setPaletteColour(3, 0x3F3F3F);  // ignored on 32 bits, as on the adopted canvas
-  const PixelImage image = patterned(PixelLayout::compact, 4, 6, 4, 24);
-  ASSERT_EQ(drawn.putImage(image, 0, 0), ImageStatus::success);
+  for (const int bytesPerPixel : {4, 1}) {
+    Canvas drawn = makeCanvas(bytesPerPixel * 8, 6, 4);
+    const PixelImage image = patterned(PixelLayout::compact, bytesPerPixel, 6, 4,
+                                       6 * static_cast<std::size_t>(bytesPerPixel));
+    ASSERT_EQ(drawn.putImage(image, 0, 0), ImageStatus::success);
 
-  Canvas adopted = makeCanvas(8, 3, 3);
-  PixelImage copy = image;
-  ASSERT_TRUE(adopted.adoptImage(std::move(copy), 6, 4));
-  EXPECT_EQ(adopted.width(), 6);
-  EXPECT_EQ(adopted.height(), 4);
-  EXPECT_EQ(adopted.bytesPerPixel(), 4);
-  EXPECT_EQ(adopted.pitch(), drawn.pitch());
-  EXPECT_EQ(adopted.backgroundColour(), drawn.backgroundColour());
-  EXPECT_EQ(adopted.pixels(), drawn.pixels());
-  EXPECT_EQ(adopted.palette(), drawn.palette());
+    Canvas adopted = makeCanvas(bytesPerPixel == 4 ? 8 : 32, 3, 3);
+    PixelImage copy = image;
+    ASSERT_TRUE(adopted.adoptImage(std::move(copy), 6, 4));
+    EXPECT_EQ(adopted.width(), 6);
+    EXPECT_EQ(adopted.height(), 4);
+    EXPECT_EQ(adopted.bytesPerPixel(), bytesPerPixel);
+    EXPECT_EQ(adopted.pitch(), drawn.pitch());
+    EXPECT_EQ(adopted.backgroundColour(), drawn.backgroundColour());
+    EXPECT_EQ(adopted.pixels(), drawn.pixels());
+    EXPECT_EQ(adopted.palette(), drawn.palette());
+  }
 
   struct Refused {
     const char* why;
@@ -363,7 +365,8 @@ TEST(Canvas, AdoptingAnImageEqualsDrawingIt) {
       {"shorter", patterned(PixelLayout::compact, 4, 6, 3, 24)},
       {"padded rows", patterned(PixelLayout::full, 4, 6, 4, 32)},
       {"bottom-up RGBA", patterned(PixelLayout::bottomUpRgba, 4, 6, 4, 24)},
-      {"one byte a pixel", patterned(PixelLayout::full, 1, 24, 4, 24)},
+      {"one byte a pixel, padded", patterned(PixelLayout::full, 1, 6, 4, 16)},
+      {"two bytes a pixel", patterned(PixelLayout::compact, 2, 6, 4, 12)},
   };
   for (const Refused& r : refused) {
     Canvas canvas = makeCanvas(8, 3, 3);

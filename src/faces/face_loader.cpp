@@ -133,11 +133,11 @@ std::optional<DrawnFaceSet> drawFaceSet(FaceSetFile& file, const std::set<int>* 
     canvas.putImage(*image, 0, 0);
     return DrawnFaceSet{std::move(canvas), {}};
   }
-  if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 8) != ImageStatus::success) {
-    return std::nullopt;
-  }
   switch (file.kind) {
     case FaceSetKind::bmp: {
+      if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 8) != ImageStatus::success) {
+        return std::nullopt;
+      }
       // A BMP that cannot be drawn still gives a face: whatever the canvas then holds.
       loadBmpToCanvas(canvas, ByteView(*bytes));
       return DrawnFaceSet{std::move(canvas), {}};
@@ -154,10 +154,16 @@ std::optional<DrawnFaceSet> drawFaceSet(FaceSetFile& file, const std::set<int>* 
       std::optional<PixelImage> image =
           decodeXyzImage(*bytes, table, /*sixBit=*/true, /*rgbOrder=*/false, nullptr, limits);
       if (!image) return std::nullopt;
+      // A face set of exactly the canvas's size becomes the canvas; others are drawn on one.
+      if (!canvas.adoptImage(std::move(*image), kFaceSetSize, kFaceSetSize)) {
+        if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 8) != ImageStatus::success) {
+          return std::nullopt;
+        }
+        canvas.putImage(*image, 0, 0);
+      }
       for (int i = 0; i < 256; ++i) {
         canvas.setPaletteColour(i, table[static_cast<std::size_t>(i)]);
       }
-      canvas.putImage(*image, 0, 0);
       return DrawnFaceSet{std::move(canvas), {}};
     }
   }

@@ -120,19 +120,24 @@ ImageStatus Canvas::createCanvas(int width, int height, int depth) {
 }
 
 bool Canvas::adoptImage(PixelImage&& image, int width, int height) {
-  if (width <= 0 || height <= 0 || image.bytesPerPixel() != 4 ||
+  const int bytesPerPixel = image.bytesPerPixel();
+  if (width <= 0 || height <= 0 || (bytesPerPixel != 4 && bytesPerPixel != 1) ||
       image.layout() == PixelLayout::bottomUpRgba ||
       image.width() != static_cast<std::uint32_t>(width) ||
-      image.height() != static_cast<std::uint32_t>(height) ||
-      image.pitch() != static_cast<std::size_t>(width) * 4) {
+      image.height() != static_cast<std::uint32_t>(height)) {
     return false;
   }
+  const std::size_t pitch =
+      static_cast<std::size_t>(width) * static_cast<std::size_t>(bytesPerPixel);
+  if (image.pitch() != pitch) return false;
   pixels_ = std::move(image).releasePixels();
+  // Bytes past the last row (a decoder's working room) hold nothing of the canvas.
+  pixels_.resize(pitch * static_cast<std::size_t>(height));
   width_ = width;
   height_ = height;
-  bytesPerPixel_ = 4;
-  pitch_ = static_cast<std::size_t>(width) * 4;
-  backgroundColour_ = kTrueColourBackground;
+  bytesPerPixel_ = bytesPerPixel;
+  pitch_ = pitch;
+  backgroundColour_ = bytesPerPixel == 4 ? kTrueColourBackground : 0u;
   palette_ = kDefaultPalette;
   return true;
 }

@@ -53,10 +53,10 @@ class Canvas {
   ImageStatus copyCanvasRect(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
                              PixelImage& image) const;
 
-  // What createCanvas(width, height, 32) and then putImage(image, 0, 0) give, for a 4-byte
-  // top-down image of exactly width × height pixels without row padding, made by taking the
-  // image's pixels instead of copying them. False, with canvas and image unchanged, for any
-  // other image.
+  // What createCanvas(width, height, 32 or 8) and then putImage(image, 0, 0) give, for a
+  // top-down image of 4 or 1 bytes a pixel and exactly width × height pixels without row
+  // padding, made by taking the image's pixels instead of copying them. False, with canvas
+  // and image unchanged, for any other image.
   bool adoptImage(PixelImage&& image, int width, int height);
 
   // Copies the image with its top-left pixel at (x, y), clipped to the canvas. An image of
