@@ -138,7 +138,7 @@ TEST(FaceSetLookup, KeptListingsFindWhatFreshOnesFind) {
   game.write("FaceSet/mixed.BMP", "b");
   game.write("FaceSet/Mixed.png", "p");
   const std::string save = game / "Save01.lsd";
-  FolderListings listings;
+  LookupCache listings;
   for (const char* name : {"Hero", "ZED", "Both", "Missing", "OnlyXyz", "Mixed", "mixed", "Hero",
                            "zed", "Missing", "both"}) {
     const auto fresh = findFaceSet(save, name, platform::nativePathStyle());

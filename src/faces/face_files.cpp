@@ -17,7 +17,8 @@ class DiskFiles final : public FaceFiles {
   bool readFoundFile(const std::string& path, std::uint64_t maxBytes,
                      std::optional<Bytes>& bytes) override {
     bool readable = false;
-    bytes = platform::readFile(path, maxBytes, &readable);
+    Bytes memory = bytes ? std::move(*bytes) : Bytes{};
+    bytes = platform::readFile(path, maxBytes, &readable, std::move(memory));
     return readable;
   }
   std::string pathOfName(std::string_view name) override {

@@ -24,7 +24,8 @@ class FaceFiles {
   // cannot be read.
   virtual std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) = 0;
   // Finds and reads the file at `path` with one open: false when isReadableFile would say
-  // false; otherwise true, with `bytes` as readFile(path, maxBytes) gives them.
+  // false; otherwise true, with `bytes` as readFile(path, maxBytes) gives them. Bytes that
+  // `bytes` holds on entry may lend their memory to the read.
   virtual bool readFoundFile(const std::string& path, std::uint64_t maxBytes,
                              std::optional<Bytes>& bytes) {
     if (!isReadableFile(path)) return false;

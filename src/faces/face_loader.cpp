@@ -186,9 +186,11 @@ const std::optional<DrawnFaceSet>& FaceLoader::faceSet(const std::string& name) 
   if (known != drawn_.end()) return known->second;
   auto cells = announcedCells_.find(name);
   std::optional<DrawnFaceSet> drawn;
-  if (std::optional<FaceSetFile> file = findFaceSet(inputPath_, name, style_, &listings_, files_)) {
+  if (std::optional<FaceSetFile> file = findFaceSet(inputPath_, name, style_, &lookups_, files_)) {
     drawn = drawFaceSet(*file, cells != announcedCells_.end() ? &cells->second : nullptr);
     if (file->codePage && !codePage_) codePage_ = file->codePage;
+    // The next face set file is read into this one's memory, whose pages are in place.
+    if (file->bytes) lookups_.spareBytes = std::move(*file->bytes);
   }
   return drawn_.emplace(name, std::move(drawn)).first->second;
 }

@@ -60,7 +60,7 @@ class FaceLoader {
   mutable std::map<std::string, int> facesLeft_;  // of the faces announced, per face set
   // The cells of each face set's announced faces: of a PNG face set only these are drawn.
   mutable std::map<std::string, std::set<int>> announcedCells_;
-  mutable FolderListings listings_;
+  mutable LookupCache lookups_;
   mutable std::optional<CodePage> codePage_;
 };
 

@@ -40,13 +40,13 @@ bool isWindowsDeviceName(std::string_view name) {
 
 // The entries of `folder` whose names equal `wanted` ignoring ASCII case, in byte order.
 std::vector<std::string> namesIgnoringCase(const std::string& folder, std::string_view wanted,
-                                           FolderListings* listings, FaceFiles& files) {
+                                           LookupCache* cache, FaceFiles& files) {
   std::optional<std::vector<std::string>> listed;
   const std::optional<std::vector<std::string>>* names = &listed;
-  if (listings) {
-    auto known = listings->byFolder.find(folder);
-    if (known == listings->byFolder.end()) {
-      known = listings->byFolder.emplace(folder, files.listFolder(folder)).first;
+  if (cache) {
+    auto known = cache->byFolder.find(folder);
+    if (known == cache->byFolder.end()) {
+      known = cache->byFolder.emplace(folder, files.listFolder(folder)).first;
     }
     names = &known->second;
   } else {
@@ -78,22 +78,26 @@ std::string projectFolder(std::string_view inputFileName, PathStyle style) {
 // The face set at `path` with its bytes, read by the open that finds it; nothing when there
 // is no such file to read.
 std::optional<FaceSetFile> openFaceSet(FaceSetKind kind, const std::string& path,
-                                       FaceFiles& files) {
+                                       LookupCache* cache, FaceFiles& files) {
   FaceSetFile file{kind, path, std::nullopt, std::nullopt};
-  if (!files.readFoundFile(path, kMaxFaceSetFileBytes, file.bytes)) return std::nullopt;
+  if (cache) file.bytes = std::move(cache->spareBytes);
+  if (!files.readFoundFile(path, kMaxFaceSetFileBytes, file.bytes)) {
+    // Not found: the memory waits for the next file.
+    if (cache && file.bytes) cache->spareBytes = std::move(*file.bytes);
+    return std::nullopt;
+  }
   return file;
 }
 
 std::optional<FaceSetFile> findIgnoringCase(std::string_view inputFileName,
                                             const std::string& fileName, FaceSetKind kind,
-                                            PathStyle style, FolderListings* listings,
-                                            FaceFiles& files) {
+                                            PathStyle style, LookupCache* cache, FaceFiles& files) {
   const std::string project = projectFolder(inputFileName, style);
   for (const std::string& folder :
-       namesIgnoringCase(project.empty() ? "." : project, kFaceSetFolder, listings, files)) {
+       namesIgnoringCase(project.empty() ? "." : project, kFaceSetFolder, cache, files)) {
     const std::string folderPath = project + folder + preferredSeparator(style);
-    for (const std::string& file : namesIgnoringCase(folderPath, fileName, listings, files)) {
-      if (auto found = openFaceSet(kind, folderPath + file, files)) return found;
+    for (const std::string& file : namesIgnoringCase(folderPath, fileName, cache, files)) {
+      if (auto found = openFaceSet(kind, folderPath + file, cache, files)) return found;
     }
   }
   return std::nullopt;
@@ -121,13 +125,12 @@ namespace {
 // where names are case-sensitive, a file that matches ignoring ASCII case.
 std::optional<FaceSetFile> findByStem(std::string_view inputPath, const std::string& folder,
                                       const std::string& fileStem, PathStyle style,
-                                      FolderListings* listings, FaceFiles& files) {
+                                      LookupCache* cache, FaceFiles& files) {
   for (const Extension& extension : kExtensions) {
     const std::string fileName = fileStem + std::string(extension.text);
-    if (auto found = openFaceSet(extension.kind, folder + fileName, files)) return found;
+    if (auto found = openFaceSet(extension.kind, folder + fileName, cache, files)) return found;
     if (style == PathStyle::posix) {
-      if (auto found =
-              findIgnoringCase(inputPath, fileName, extension.kind, style, listings, files)) {
+      if (auto found = findIgnoringCase(inputPath, fileName, extension.kind, style, cache, files)) {
         return found;
       }
     }
@@ -142,14 +145,13 @@ bool hasHighByte(std::string_view name) {
 }  // namespace
 
 std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_view name,
-                                       PathStyle style, FolderListings* listings,
-                                       FaceFiles& files) {
+                                       PathStyle style, LookupCache* cache, FaceFiles& files) {
   const std::string folder = faceSetFolder(inputPath, style);
   // The name's own bytes first, as the system reads them: they win whenever they find a file.
   const std::string ownName = files.pathOfName(name);
   const bool ownNameTried = isPlainFaceSetName(name, style);
   if (ownNameTried) {
-    if (auto found = findByStem(inputPath, folder, ownName, style, listings, files)) return found;
+    if (auto found = findByStem(inputPath, folder, ownName, style, cache, files)) return found;
   }
   // Games unpacked on another system have their file names in UTF-8 while the save keeps the
   // game's code page: read the name in each page a game may be made in. The folder rule is
@@ -160,7 +162,7 @@ std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_v
     const std::optional<std::string> decoded = decodeToUtf8(name, page);
     if (!decoded || (ownNameTried && *decoded == ownName) || !isPlainFaceSetName(*decoded, style))
       continue;
-    if (auto found = findByStem(inputPath, folder, *decoded, style, listings, files)) {
+    if (auto found = findByStem(inputPath, folder, *decoded, style, cache, files)) {
       found->codePage = page;
       return found;
     }

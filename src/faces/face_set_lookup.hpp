@@ -39,20 +39,23 @@ bool isPlainFaceSetName(std::string_view name, PathStyle style);
 // separator at the end ("FaceSet/" for a save in the current folder).
 std::string faceSetFolder(std::string_view inputFileName, PathStyle style);
 
-// The folder listings one conversion has read, so that looking up several face sets lists
-// the project and FaceSet folders once.
-struct FolderListings {
+// What one conversion's lookups keep between them: the folders listed, so that looking up
+// several face sets lists the project and FaceSet folders once, and memory to read the next
+// face set file into, handed back by the caller once it is done with the last one's bytes.
+struct LookupCache {
   std::map<std::string, std::optional<std::vector<std::string>>> byFolder;
+  Bytes spareBytes;
 };
 
 // Finds face set `name` (bytes from the save) beside the save at `inputPath` as NAME.bmp,
 // NAME.png or NAME.xyz, in that order. Where names are case-sensitive, a file that matches
 // only when ASCII case is ignored is found too, as it is on Windows, where the games are made.
 // When the name's own bytes find nothing, the name is read in each code page of
-// kCodePageTrialOrder in turn and looked up the same way. `listings`, when given, keeps the
-// folders listed; `files` are where the folders and files are looked for.
+// kCodePageTrialOrder in turn and looked up the same way. `cache`, when given, keeps the
+// folders listed and lends its spare bytes to the read; `files` are where the folders and
+// files are looked for.
 std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_view name,
-                                       PathStyle style, FolderListings* listings = nullptr,
+                                       PathStyle style, LookupCache* cache = nullptr,
                                        FaceFiles& files = diskFiles());
 
 }  // namespace vantrix

@@ -43,9 +43,11 @@ std::optional<Bytes> readFile(const std::string& path);
 // readFile for a file that may be no larger than maxBytes: a larger one gives nothing, decided
 // from its size on the opened file before a byte is read, so its size costs nothing.
 // `readable`, when given, is set to what isReadableFile would say, so that a caller that must
-// tell a missing file from one it cannot have opens the file once.
+// tell a missing file from one it cannot have opens the file once. The bytes are read into
+// `memory`'s storage where it has room, so a caller reading several files can reuse one
+// buffer's pages.
 std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes,
-                              bool* readable = nullptr);
+                              bool* readable = nullptr, Bytes memory = {});
 
 // True when readFile would give the file's bytes: it exists, is no folder and can be opened.
 bool isReadableFile(const std::string& path);

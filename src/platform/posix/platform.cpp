@@ -135,14 +135,16 @@ std::optional<Bytes> readFile(const std::string& path) {
   return readFile(path, UINT64_MAX);
 }
 
-std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, bool* readable) {
+std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, bool* readable,
+                              Bytes memory) {
   if (readable) *readable = false;
   Fd fd = openForReading(path);
   if (!fd.valid()) return std::nullopt;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
   if (readable) *readable = true;
-  Bytes bytes;
+  Bytes bytes = std::move(memory);
+  bytes.clear();
   if (!S_ISREG(info.st_mode)) return bytes;
   if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return std::nullopt;
   try {

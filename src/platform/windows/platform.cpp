@@ -118,12 +118,14 @@ std::optional<Bytes> readFile(const std::string& path) {
   return readFile(path, UINT64_MAX);
 }
 
-std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, bool* readable) {
+std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, bool* readable,
+                              Bytes memory) {
   if (readable) *readable = false;
   Handle file = openForReading(path);
   if (!file.valid()) return std::nullopt;
   if (readable) *readable = true;
-  Bytes bytes;
+  Bytes bytes = std::move(memory);
+  bytes.clear();
   // Consoles, printers, pipes and the like read as empty: nothing blocks or runs without end.
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return bytes;
   LARGE_INTEGER size{};
