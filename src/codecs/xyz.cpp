@@ -86,7 +86,7 @@ void spreadRows(std::uint8_t* buffer, std::size_t stride, std::size_t width, std
 
 // The palette indices and the raw palette of a file.
 std::optional<PixelImage> decodeIndexed(ByteView file, RawPalette& palette, XyzError* error,
-                                        const DecodeLimits& limits) {
+                                        const DecodeLimits& limits, PixelBytes memory) {
   XyzSize size{};
   if (const XyzError why = readSize(file, size); why != XyzError::none) {
     report(error, why);
@@ -114,7 +114,8 @@ std::optional<PixelImage> decodeIndexed(ByteView file, RawPalette& palette, XyzE
   const std::size_t most =
       checkedMul(data.size(), kDefaultDecodeLimits.maxInflateRatio).value_or(SIZE_MAX);
   const std::size_t room = std::min(pixelEnd + kXyzTrailingRoom, std::max(most, pixelEnd));
-  PixelBytes buffer(std::max(room, pitch * size.height));
+  PixelBytes buffer = std::move(memory);
+  buffer.resize(std::max(room, pitch * size.height));
   if (const XyzError why = inflatePicture(data, buffer.data(), pixelEnd, room);
       why != XyzError::none) {
     report(error, why);
@@ -182,10 +183,10 @@ std::string_view toString(XyzError error) {
 }
 
 std::optional<PixelImage> decodeXyzImage(ByteView file, PaletteTable& table, bool sixBit,
-                                         bool rgbOrder, XyzError* error,
-                                         const DecodeLimits& limits) {
+                                         bool rgbOrder, XyzError* error, const DecodeLimits& limits,
+                                         PixelBytes memory) {
   RawPalette palette{};
-  auto image = decodeIndexed(file, palette, error, limits);
+  auto image = decodeIndexed(file, palette, error, limits, std::move(memory));
   if (!image) return std::nullopt;
   for (std::size_t i = 0; i < table.size(); ++i) {
     table[i] = tableEntry(palette, i, sixBit, rgbOrder);

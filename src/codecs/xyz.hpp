@@ -41,9 +41,11 @@ std::string_view toString(XyzError error);
 //
 // An 8-bit full-layout image (rows padded to 16 bytes) of the picture's palette indices, or
 // nothing. The table is written only on success. `error`, when given, says why it failed.
+// The picture is inflated into `memory`'s storage where it has room.
 std::optional<PixelImage> decodeXyzImage(ByteView file, PaletteTable& table, bool sixBit,
                                          bool rgbOrder, XyzError* error = nullptr,
-                                         const DecodeLimits& limits = kDefaultDecodeLimits);
+                                         const DecodeLimits& limits = kDefaultDecodeLimits,
+                                         PixelBytes memory = {});
 std::optional<PixelImage> loadXyzImage(const std::string& path, PaletteTable& table, bool sixBit,
                                        bool rgbOrder, XyzError* error = nullptr);
 

@@ -99,7 +99,8 @@ class CellSink final : public PngRowSink {
 // cells, restored and converted only as far as they reach (and checked whole all the same);
 // otherwise BMP and XYZ pictures are drawn on an 8-bit canvas with their own colours, PNG
 // pictures on a 32-bit one. Nothing when there is nothing to cut a face from.
-std::optional<DrawnFaceSet> drawFaceSet(FaceSetFile& file, const std::set<int>* cells) {
+std::optional<DrawnFaceSet> drawFaceSet(FaceSetFile& file, const std::set<int>* cells,
+                                        PixelBytes& memory) {
   Canvas canvas;
   // The lookup read the file; a file too large or unreadable has no bytes and gives no face.
   std::optional<Bytes>& bytes = file.bytes;
@@ -135,6 +136,7 @@ std::optional<DrawnFaceSet> drawFaceSet(FaceSetFile& file, const std::set<int>* 
   }
   switch (file.kind) {
     case FaceSetKind::bmp: {
+      canvas.pixels() = std::move(memory);  // for createCanvas to reuse
       if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 8) != ImageStatus::success) {
         return std::nullopt;
       }
@@ -151,8 +153,8 @@ std::optional<DrawnFaceSet> drawFaceSet(FaceSetFile& file, const std::set<int>* 
       limits.maxDecodedBytes = std::min(
           limits.maxDecodedBytes, kXyzFileAndPicture - std::min(bytes->size(), kXyzFileAndPicture));
       PaletteTable table{};
-      std::optional<PixelImage> image =
-          decodeXyzImage(*bytes, table, /*sixBit=*/true, /*rgbOrder=*/false, nullptr, limits);
+      std::optional<PixelImage> image = decodeXyzImage(
+          *bytes, table, /*sixBit=*/true, /*rgbOrder=*/false, nullptr, limits, std::move(memory));
       if (!image) return std::nullopt;
       // A face set of exactly the canvas's size becomes the canvas; others are drawn on one.
       if (!canvas.adoptImage(std::move(*image), kFaceSetSize, kFaceSetSize)) {
@@ -168,6 +170,17 @@ std::optional<DrawnFaceSet> drawFaceSet(FaceSetFile& file, const std::set<int>* 
     }
   }
   return std::nullopt;
+}
+
+// The 48 × 48 cell of face `index` as cut from the canvas; any index outside 0 to 15 lies
+// outside the canvas, and the face then keeps the mask colour. 64-bit products keep a huge
+// index from wrapping into the canvas.
+std::optional<PixelImage> cutCell(const Canvas& canvas, int index) {
+  const std::int64_t x = static_cast<std::int64_t>(index % kFacesPerRow) * kFaceSize;
+  const std::int64_t y = static_cast<std::int64_t>(index / kFacesPerRow) * kFaceSize;
+  std::optional<PixelImage> cell = canvas.createImage(kFaceSize, kFaceSize, 0, std::nullopt);
+  if (cell) canvas.copyCanvasRect(x, y, x + kFaceSize - 1, y + kFaceSize - 1, *cell);
+  return cell;
 }
 
 }  // namespace
@@ -187,7 +200,21 @@ const std::optional<DrawnFaceSet>& FaceLoader::faceSet(const std::string& name) 
   auto cells = announcedCells_.find(name);
   std::optional<DrawnFaceSet> drawn;
   if (std::optional<FaceSetFile> file = findFaceSet(inputPath_, name, style_, &lookups_, files_)) {
-    drawn = drawFaceSet(*file, cells != announcedCells_.end() ? &cells->second : nullptr);
+    const std::set<int>* announced =
+        cells != announcedCells_.end() && !cells->second.empty() ? &cells->second : nullptr;
+    drawn = drawFaceSet(*file, announced, spareMemory_);
+    if (drawn && drawn->canvas && announced) {
+      // The announced faces are cut at once, and the canvas's memory waits for the next face
+      // set rather than staying held beside it.
+      for (int index : *announced) {
+        if (std::optional<PixelImage> cell = cutCell(*drawn->canvas, index)) {
+          drawn->cells.emplace(index, std::move(*cell));
+        }
+      }
+      drawn->palette = drawn->canvas->palette();
+      spareMemory_ = std::move(drawn->canvas->pixels());
+      drawn->canvas.reset();
+    }
     if (file->codePage && !codePage_) codePage_ = file->codePage;
     // The next face set file is read into this one's memory, whose pages are in place.
     if (file->bytes) lookups_.spareBytes = std::move(*file->bytes);
@@ -219,7 +246,7 @@ std::string FaceLoader::cutFace(const FaceSlot& face) const {
   if (!drawn) return {};
   if (!drawn->canvas) {
     if (auto cell = drawn->cells.find(face.index); cell != drawn->cells.end()) {
-      const std::optional<Bytes> bmp = encodeBmp(cell->second, Palette{});
+      const std::optional<Bytes> bmp = encodeBmp(cell->second, drawn->palette);
       return bmp ? encodeBase64(*bmp) : std::string();
     }
     // A face that was not announced: its face set is drawn again, whole.
@@ -228,15 +255,8 @@ std::string FaceLoader::cutFace(const FaceSlot& face) const {
     return cutFace(face);
   }
   const Canvas& canvas = *drawn->canvas;
-
-  // The face's cell; any index outside 0 to 15 lies outside the canvas, and the face then
-  // keeps the mask colour. 64-bit products keep a huge index from wrapping into the canvas.
-  const std::int64_t x = static_cast<std::int64_t>(face.index % kFacesPerRow) * kFaceSize;
-  const std::int64_t y = static_cast<std::int64_t>(face.index / kFacesPerRow) * kFaceSize;
-  std::optional<PixelImage> cell = canvas.createImage(kFaceSize, kFaceSize, 0, std::nullopt);
+  const std::optional<PixelImage> cell = cutCell(canvas, face.index);
   if (!cell) return {};
-  canvas.copyCanvasRect(x, y, x + kFaceSize - 1, y + kFaceSize - 1, *cell);
-
   const std::optional<Bytes> bmp = encodeBmp(*cell, canvas.palette());
   return bmp ? encodeBase64(*bmp) : std::string();
 }

@@ -15,11 +15,12 @@
 
 namespace vantrix {
 
-// A face set as drawn for a loader's faces: a canvas to cut any face from, or, of a PNG face
-// set, only the cells of its announced faces (by index), each as the canvas would give it.
+// A face set as drawn for a loader's faces: a canvas to cut any face from, or only the cells
+// of its announced faces (by index), each as the canvas would give it, with its palette.
 struct DrawnFaceSet {
   std::optional<Canvas> canvas;
   std::map<int, PixelImage> cells;
+  Palette palette{};
 };
 
 // Makes the pictures of a save's faces: each face is cut from its face set in the FaceSet
@@ -60,6 +61,7 @@ class FaceLoader {
   mutable std::map<std::string, int> facesLeft_;  // of the faces announced, per face set
   // The cells of each face set's announced faces: of a PNG face set only these are drawn.
   mutable std::map<std::string, std::set<int>> announcedCells_;
+  mutable PixelBytes spareMemory_;  // a face set's pixels once its cells are cut
   mutable LookupCache lookups_;
   mutable std::optional<CodePage> codePage_;
 };

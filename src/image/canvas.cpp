@@ -106,9 +106,15 @@ ImageStatus Canvas::createCanvas(int width, int height, int depth) {
       checkedMul(static_cast<std::size_t>(width), static_cast<std::size_t>(bytesPerPixel));
   const auto size = checkedMul(pitch, static_cast<std::size_t>(height));
   if (!size) return ImageStatus::illegalCall;
-  PixelBytes pixels;  // every byte is set by clearCanvas below
-  pixels.resize(*size);
-  pixels_.swap(pixels);
+  // Every byte is set by clearCanvas below. Memory the canvas has room in is kept, so a canvas
+  // made again costs no fresh pages.
+  if (pixels_.capacity() >= *size) {
+    pixels_.resize(*size);
+  } else {
+    PixelBytes pixels;
+    pixels.resize(*size);
+    pixels_.swap(pixels);
+  }
   width_ = width;
   height_ = height;
   bytesPerPixel_ = bytesPerPixel;

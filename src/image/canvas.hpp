@@ -30,7 +30,7 @@ class Canvas {
   // Replaces the canvas by one of width × height pixels of colour depth 1, 2, 4, 8 (one byte
   // a pixel), 15, 16 (two) or 24, 32 (four), filled with its background colour and given the
   // default palette. Bad arguments, or pixels that cannot be had, give illegalCall and leave
-  // the canvas as it was.
+  // the canvas as it was. The canvas's memory is reused where it has room.
   ImageStatus createCanvas(int width, int height, int depth);
 
   // Sets every pixel to the background colour.
