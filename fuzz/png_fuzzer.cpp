@@ -1,7 +1,8 @@
 // decodePngBuffer in each output form: all three accept or refuse a file alike, for the
 // same reason, and give the same pixels; a face set's picture is then drawn as the face
 // loader draws it. A decode that keeps a corner and may overwrite its copy of the file (as
-// the face loader's does) accepts and refuses alike too, and gives that corner's pixels.
+// the face loader's does) accepts and refuses alike too, and gives that corner's pixels, or
+// those of the part of it it is asked to show; so does a decode that hands rows to a sink.
 
 #include <zlib.h>
 
@@ -56,12 +57,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace {
 
-// Odd sides cut Adam7's passes part-way.
+// Keeps the rows it is handed, checking that they come top first and inside the picture.
+struct RowsKept final : PngRowSink {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::vector<std::uint32_t> pixels;
+  std::uint32_t nextRow = 0;
+  bool begin(std::uint32_t w, std::uint32_t h) override {
+    width = w;
+    height = h;
+    pixels.assign(std::size_t{w} * h, 0);
+    return true;
+  }
+  void row(std::uint32_t y, std::uint32_t left, const std::uint8_t* data,
+           std::uint32_t count) override {
+    FUZZ_CHECK(y >= nextRow && y < height && left <= width && count <= width - left);
+    nextRow = y + 1;
+    for (std::uint32_t i = 0; i < count; ++i)
+      pixels[std::size_t{y} * width + left + i] = loadPixel32(data + 4 * std::size_t{i});
+  }
+};
+
+// Odd sides cut Adam7's passes part-way; the part shown starts inside a byte of samples.
 void checkCorner(ByteView file, PngTarget target, const std::optional<PixelImage>& whole,
-                 PngError wholeWhy) {
+                 PngError wholeWhy, bool shownPart) {
   DecodeLimits corner;
   corner.keptWidth = 7;
   corner.keptHeight = 5;
+  if (shownPart) corner.shown = {3, 1, 6, 4};
+  const std::uint32_t left = corner.shown.left;
+  const std::uint32_t top = corner.shown.top;
   std::vector<std::uint8_t> copy(file.begin(), file.end());
   PngError why = PngError::none;
   const auto part = decodePngBufferInPlace(copy, target, &why, corner);
@@ -69,9 +94,20 @@ void checkCorner(ByteView file, PngTarget target, const std::optional<PixelImage
   if (!part) return;
   FUZZ_CHECK(part->width() == std::min(whole->width(), 7u));
   FUZZ_CHECK(part->height() == std::min(whole->height(), 5u));
-  for (std::uint32_t y = 0; y < part->height(); ++y) {
-    for (std::uint32_t x = 0; x < part->width(); ++x)
+  const std::uint32_t right = std::min(part->width(), corner.shown.right);
+  const std::uint32_t bottom = std::min(part->height(), corner.shown.bottom);
+  for (std::uint32_t y = top; y < bottom; ++y) {
+    for (std::uint32_t x = left; x < right; ++x)
       FUZZ_CHECK(pixelAt(*part, x, y) == pixelAt(*whole, x, y));
+  }
+  if (target != PngTarget::compactImage) return;
+  copy.assign(file.begin(), file.end());
+  RowsKept rows;
+  FUZZ_CHECK(decodePngRowsInPlace(copy, rows, corner) == wholeWhy);
+  FUZZ_CHECK(rows.width == part->width() && rows.height == part->height());
+  for (std::uint32_t y = top; y < bottom; ++y) {
+    for (std::uint32_t x = left; x < right; ++x)
+      FUZZ_CHECK(rows.pixels[std::size_t{y} * rows.width + x] == pixelAt(*whole, x, y));
   }
 }
 
@@ -82,9 +118,10 @@ void checkForms(ByteView file) {
   const auto compact = decodePngBuffer(file, PngTarget::compactImage, &compactWhy);
   const auto full = decodePngBuffer(file, PngTarget::fullImage, &fullWhy);
   const auto rgba = decodePngBuffer(file, PngTarget::bottomUpRgba, &rgbaWhy);
-  checkCorner(file, PngTarget::compactImage, compact, compactWhy);
-  checkCorner(file, PngTarget::fullImage, full, fullWhy);
-  checkCorner(file, PngTarget::bottomUpRgba, rgba, rgbaWhy);
+  checkCorner(file, PngTarget::compactImage, compact, compactWhy, false);
+  checkCorner(file, PngTarget::compactImage, compact, compactWhy, true);
+  checkCorner(file, PngTarget::fullImage, full, fullWhy, true);
+  checkCorner(file, PngTarget::bottomUpRgba, rgba, rgbaWhy, false);
 
   FUZZ_CHECK(compact.has_value() == (compactWhy == PngError::none));
   FUZZ_CHECK(compactWhy == fullWhy && compactWhy == rgbaWhy);
