@@ -8,6 +8,7 @@
 //   FOLDER/palette-game, bmp-game, xyz-game         saves whose four faces come from two
 //                                                   256-colour face sets, two faces each:
 //                                                   palette PNG, 8-bit BMP or XYZ files
+//   FOLDER/faceless-game                            the same save, its FaceSet folder empty
 // The PNG files are written the way common encoders write them: zlib level 6, a filter chosen
 // per row by the smallest sum of absolute differences (None for palette images), and the image
 // data split into 8 KiB "IDAT" chunks. BMP face sets are plain 8-bit files; XYZ face sets hold
@@ -463,7 +464,7 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path folder = argv[1];
   for (const char* sub : {"faceset", "large", "png-game/FaceSet", "palette-game/FaceSet",
-                          "bmp-game/FaceSet", "xyz-game/FaceSet"}) {
+                          "bmp-game/FaceSet", "xyz-game/FaceSet", "faceless-game/FaceSet"}) {
     std::filesystem::create_directories(folder / sub);
   }
   Picture actors = faceSet(kActors, /*smooth=*/false, /*seeThroughBackdrop=*/false);
@@ -511,6 +512,9 @@ int main(int argc, char** argv) {
       {"xyz-game/Save01.lsd", twoSetsSaveBytes},
       {"xyz-game/FaceSet/Actors.xyz", actorsXyz},
       {"xyz-game/FaceSet/Monsters.xyz", monstersXyz},
+      // The same party with its FaceSet folder empty: what a conversion costs with no face
+      // to draw, its floor.
+      {"faceless-game/Save01.lsd", twoSetsSaveBytes},
   };
   for (const Output& output : outputs) {
     if (!output.bytes || !writeFile(folder / output.name, *output.bytes)) {
