@@ -77,6 +77,14 @@ cmp -s "$work/linux.xml" "$work/game/windows.xml" && pass ||
   fail "the Windows document differs from the Linux one"
 run "$work/game" Save01.lsd
 cmp -s "$work/linux.xml" "$work/game/Save01.xml" && pass || fail "derived output name"
+# Converting an unchanged save again leaves its document as it is; one of the same size but
+# other bytes is replaced.
+touch -d '2020-01-02 03:04:05' "$work/game/windows.xml"
+run "$work/game" Save01.lsd windows.xml
+check "unchanged document: modification time" 2020-01-02 "$(date -r "$work/game/windows.xml" +%F)"
+sed -i 's/<money>/<monex>/' "$work/game/windows.xml"
+run "$work/game" Save01.lsd windows.xml
+cmp -s "$work/linux.xml" "$work/game/windows.xml" && pass || fail "a changed document is replaced"
 sed '3d' "$work/linux.xml" >"$work/linux-body.xml"
 for input in 'C:\vantrix-game\Save01.lsd' 'C:/vantrix-game/Save01.lsd' 'c:\VANTRIX-GAME\SAVE01.LSD'; do
   rm -f "$drive_c/vantrix-game/Save01.xml" "$drive_c/vantrix-game/SAVE01.xml"

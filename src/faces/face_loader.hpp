@@ -29,8 +29,10 @@ struct DrawnFaceSet {
 // One loader serves one conversion. Party members often share a face set, so each face set
 // is looked up and drawn once and kept for the loader's other faces, and each folder is
 // listed once; the picture of every face is the same as if its face set were found and
-// drawn anew for it. Given the faces it will be asked for, the loader lets a face set go
-// after its last face, so no more than one is held at a time when they come in order.
+// drawn anew for it. Given the faces it will be asked for, the loader keeps of a face set
+// only the cells of those faces (a PNG face set is restored and converted only as far as
+// they reach), lets it go after its last face, and hands its memory to the next one, so a
+// conversion touches few fresh pages: that, not computing, is most of a small run's cost.
 class FaceLoader {
  public:
   // `inputPath` is the path that opens the save (see platform::pathFromSystemName); `files`
@@ -59,7 +61,7 @@ class FaceLoader {
   FaceFiles& files_;
   mutable std::map<std::string, std::optional<DrawnFaceSet>> drawn_;
   mutable std::map<std::string, int> facesLeft_;  // of the faces announced, per face set
-  // The cells of each face set's announced faces: of a PNG face set only these are drawn.
+  // The cells of each face set's announced faces, which are all of it that is kept.
   mutable std::map<std::string, std::set<int>> announcedCells_;
   mutable PixelBytes spareMemory_;  // a face set's pixels once its cells are cut
   mutable LookupCache lookups_;
