@@ -137,12 +137,14 @@ TEST(FaceSetLookup, KeptListingsFindWhatFreshOnesFind) {
   game.write("FaceSet/OnlyXyz.xyz", "x");
   game.write("FaceSet/mixed.BMP", "b");
   game.write("FaceSet/Mixed.png", "p");
+  game.write("FaceSet/Twin.png", "p");  // the exact name wins over one first in byte order
+  game.write("FaceSet/TWIN.png", "p");
   const std::string save = game / "Save01.lsd";
-  LookupCache listings;
+  LookupCache cache;
   for (const char* name : {"Hero", "ZED", "Both", "Missing", "OnlyXyz", "Mixed", "mixed", "Hero",
-                           "zed", "Missing", "both"}) {
+                           "zed", "Missing", "both", "Twin", "twin"}) {
     const auto fresh = findFaceSet(save, name, platform::nativePathStyle());
-    const auto kept = findFaceSet(save, name, platform::nativePathStyle(), &listings);
+    const auto kept = findFaceSet(save, name, platform::nativePathStyle(), &cache);
     ASSERT_EQ(kept.has_value(), fresh.has_value()) << name;
     if (!fresh) continue;
     EXPECT_EQ(kept->kind, fresh->kind) << name;

@@ -121,14 +121,28 @@ std::string faceSetFolder(std::string_view inputFileName, PathStyle style) {
 
 namespace {
 
+// True when the folder's kept listing shows it holds no file of exactly this name, so that
+// opening it could only fail.
+bool listedWithout(const LookupCache* cache, const std::string& folder,
+                   const std::string& fileName) {
+  if (!cache) return false;
+  const auto listing = cache->byFolder.find(folder);
+  if (listing == cache->byFolder.end() || !listing->second) return false;
+  const std::vector<std::string>& names = *listing->second;
+  return std::find(names.begin(), names.end(), fileName) == names.end();
+}
+
 // Looks `fileStem` up as NAME.bmp, NAME.png, NAME.xyz in turn: the exact path first, then,
-// where names are case-sensitive, a file that matches ignoring ASCII case.
+// where names are case-sensitive, a file that matches ignoring ASCII case. A name the kept
+// listing of the FaceSet folder lacks is not opened.
 std::optional<FaceSetFile> findByStem(std::string_view inputPath, const std::string& folder,
                                       const std::string& fileStem, PathStyle style,
                                       LookupCache* cache, FaceFiles& files) {
   for (const Extension& extension : kExtensions) {
     const std::string fileName = fileStem + std::string(extension.text);
-    if (auto found = openFaceSet(extension.kind, folder + fileName, cache, files)) return found;
+    if (!listedWithout(cache, folder, fileName)) {
+      if (auto found = openFaceSet(extension.kind, folder + fileName, cache, files)) return found;
+    }
     if (style == PathStyle::posix) {
       if (auto found = findIgnoringCase(inputPath, fileName, extension.kind, style, cache, files)) {
         return found;
