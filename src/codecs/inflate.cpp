@@ -155,7 +155,7 @@ constexpr bool buildTable(const std::uint8_t* lengths, unsigned count, CodeKind 
   }
 
   // The longest code behind each root index sizes its second-level table.
-  std::array<std::uint8_t, 1024> subLongest;
+  std::array<std::uint8_t, std::size_t{1} << kLiteralRootBits> subLongest;
   if (longest > rootBits) {
     std::fill(subLongest.begin(), subLongest.begin() + static_cast<std::ptrdiff_t>(rootSize), 0);
     for (unsigned n = 0; n < total; ++n) {
