@@ -28,6 +28,10 @@ constexpr int kFacesPerRow = 4;
 // before they are inflated, so that a save naming four hostile face sets still converts in
 // well under 2 seconds; of a larger picture only the corner the faces come from is kept.
 constexpr std::size_t kXyzFileAndPicture = std::size_t{58} << 20;
+// Memory a face set hands to the next is kept up to this much (a real face set's picture and
+// file take a few hundred KiB at most), so a hostile game's largest pictures are never held
+// beside the next one's.
+constexpr std::size_t kMaxHandedOn = std::size_t{2} << 20;
 constexpr DecodeLimits kFaceSetLimits{.maxDecodedBytes = std::size_t{48} << 20,
                                       .keptWidth = kFaceSetSize,
                                       .keptHeight = kFaceSetSize};
@@ -212,12 +216,15 @@ const std::optional<DrawnFaceSet>& FaceLoader::faceSet(const std::string& name) 
         }
       }
       drawn->palette = drawn->canvas->palette();
-      spareMemory_ = std::move(drawn->canvas->pixels());
+      PixelBytes pixels = std::move(drawn->canvas->pixels());
+      if (pixels.capacity() <= kMaxHandedOn) spareMemory_ = std::move(pixels);
       drawn->canvas.reset();
     }
     if (file->codePage && !codePage_) codePage_ = file->codePage;
     // The next face set file is read into this one's memory, whose pages are in place.
-    if (file->bytes) lookups_.spareBytes = std::move(*file->bytes);
+    if (file->bytes && file->bytes->capacity() <= kMaxHandedOn) {
+      lookups_.spareBytes = std::move(*file->bytes);
+    }
   }
   return drawn_.emplace(name, std::move(drawn)).first->second;
 }

@@ -115,9 +115,11 @@ std::optional<ReplaceStatus> replaceThroughUnnamedFile(const std::string& folder
 
 void prepareProcess() {
 #if defined(__GLIBC__)
-  // Blocks up to 64 MiB come from the heap, and the heap is not trimmed below 64 MiB of free
-  // space; a conversion's few blocks of a few hundred KiB then map their pages once.
-  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  // Blocks under 4 MiB come from the heap, and the heap is not trimmed below 64 MiB of free
+  // space; a conversion's few blocks of a few hundred KiB then map their pages once. Larger
+  // blocks (only a hostile face set's) are mapped on their own and given back when freed, so
+  // two of them never add up however the heap lies.
+  mallopt(M_MMAP_THRESHOLD, 4 << 20);
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
   mallopt(M_TOP_PAD, 1 << 20);
 #endif
