@@ -107,6 +107,15 @@ TEST(Canvas, CreateFillsWithTheBackgroundAndDefaultPalette) {
   EXPECT_EQ(makeCanvas(24).bytesPerPixel(), 4);
   EXPECT_EQ(makeCanvas(16).bytesPerPixel(), 2);
   EXPECT_EQ(makeCanvas(1).bytesPerPixel(), 1);
+
+  // Made again in the memory it has room in, the canvas is as new: no old pixel shows.
+  const std::uint8_t* memory = truecolour.pixels().data();
+  ASSERT_EQ(truecolour.createCanvas(100, 50, 8), ImageStatus::success);
+  EXPECT_EQ(truecolour.pixels().data(), memory);
+  EXPECT_EQ(truecolour.pixels().size(), 5000u);
+  for (auto byte : truecolour.pixels())
+    ASSERT_EQ(byte, 0);
+  EXPECT_EQ(truecolour.palette(), eight.palette());
 }
 
 TEST(Canvas, CreateRefusesBadArgumentsAndKeepsTheOldCanvas) {

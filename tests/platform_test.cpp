@@ -26,6 +26,13 @@ TEST(Platform, BoundedReadTakesFilesUpToTheBound) {
 #ifndef _WIN32
   EXPECT_EQ(platform::readFile("/dev/zero", 1), Bytes());
 #endif
+  // Memory lent to the read, larger and full of other bytes, holds exactly the file after it.
+  Bytes memory(100, 0xEE);
+  const std::uint8_t* lent = memory.data();
+  const std::optional<Bytes> bytes = platform::readFile(path, 5, nullptr, std::move(memory));
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(*bytes, Bytes({'1', '2', '3', '4', '5'}));
+  EXPECT_EQ(bytes->data(), lent);
 }
 
 }  // namespace

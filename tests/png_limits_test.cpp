@@ -102,6 +102,33 @@ TEST(PngLimits, TheInflateBoundIsTheRatioTimesTheImageDataLength) {
 
 // ---- Files ---------------------------------------------------------------------------------
 
+// Rows below the part a caller shows are not restored, but a filter type that does not exist
+// in any of them still refuses the file, through an image or through a sink.
+TEST(PngLimits, RowsBelowTheShownPartStillHaveTheirFilterChecked) {
+  struct NoRows final : PngRowSink {
+    bool begin(std::uint32_t, std::uint32_t) override { return true; }
+    void row(std::uint32_t, std::uint32_t, const std::uint8_t*, std::uint32_t) override {}
+  };
+  Bytes scanlines;
+  for (int filter : {0, 1, 2, 5}) {  // the last row's type 5 does not exist
+    scanlines.push_back(static_cast<std::uint8_t>(filter));
+    scanlines.insert(scanlines.end(),
+                     {std::uint8_t{10}, std::uint8_t{20}, std::uint8_t{30}, std::uint8_t{40}});
+  }
+  Bytes file = pngFile({ihdr(4, 4, 8, 0), idat(zlib(scanlines)), iend()});
+  DecodeLimits topLeft;
+  topLeft.shown = {0, 0, 2, 2};
+  PngError why = PngError::none;
+  EXPECT_FALSE(decodePngBuffer(file, PngTarget::compactImage, &why, topLeft));
+  EXPECT_EQ(why, PngError::badFilter);
+  NoRows sink;
+  EXPECT_EQ(decodePngRowsInPlace(file, sink, topLeft), PngError::badFilter);
+  scanlines[15] = 4;  // Paeth: the file decodes
+  file = pngFile({ihdr(4, 4, 8, 0), idat(zlib(scanlines)), iend()});
+  EXPECT_TRUE(decodePngBuffer(file, PngTarget::compactImage, &why, topLeft));
+  EXPECT_EQ(decodePngRowsInPlace(file, sink, topLeft), PngError::none);
+}
+
 const std::filesystem::path kSuite = std::filesystem::path(VANTRIX_TEST_DATA) / "pngsuite";
 
 TEST(PngFiles, RefusesEveryCorruptPngSuiteImageForItsFault) {
