@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -74,6 +75,20 @@ InflateResult expectSameDecision(const Bytes& stream, std::size_t expected,
     EXPECT_EQ(Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(expected)), reference)
         << what;
     EXPECT_EQ(out[expected], 0xA5) << what << ": wrote past the end";
+  }
+
+  // Through the smallest window, which slides for any output longer than it.
+  struct Collect final : InflateSink {
+    Bytes bytes;
+    void take(const std::uint8_t* p, std::size_t n) override {
+      bytes.insert(bytes.end(), p, p + n);
+    }
+  } sink;
+  Bytes window(std::min(expected, kMinInflateWindow), 0xA5);
+  EXPECT_EQ(inflateZlibThrough(stream, expected, window, sink), got)
+      << what << ": through a window";
+  if (got == InflateResult::ok) {
+    EXPECT_EQ(sink.bytes, reference) << what << ": through a window";
   }
   return got;
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <span>
 
 #include "common/cpu_features.hpp"
 
@@ -21,7 +22,9 @@ namespace {
 
 // How inflating ended, in zlib's terms (InflateEnd), with one more: an overrun decided on
 // bits past the input, which inflate sees as input cut short and uncompress as output full.
-enum class Ending { complete, overran, overranPastInput, damaged, cut };
+// A block stops with needsRoom, before a symbol, when the output goes on past a window
+// nearly full; the window then slides and the block goes on.
+enum class Ending { complete, overran, overranPastInput, damaged, cut, needsRoom };
 
 // ---- Decode tables -----------------------------------------------------------------------
 // An entry is val << 16 | op << 8 | bits: `bits` is the length of the code it stands for, and
@@ -452,9 +455,12 @@ Ending overrunAt(const BitReader& in) {
   return in.withinInput() ? Ending::overran : Ending::overranPastInput;
 }
 
-// Inflates one Huffman-coded block: complete when its end-of-block code is read.
-Ending inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outStart,
-                    std::uint8_t*& output, std::uint8_t* outEnd) {
+// Inflates one Huffman-coded block: complete when its end-of-block code is read. `more` says
+// that the output goes on past outEnd once the window slides. Kept out of inflateStream, whose
+// window bookkeeping would otherwise crowd the decode loop's registers (a tenth slower).
+[[gnu::noinline]] Ending inflateBlock(BitReader& reader, const Tables& tables,
+                                      std::uint8_t* outStart, std::uint8_t*& output,
+                                      std::uint8_t* outEnd, bool more) {
   // Local copies: the bytes stored through `out` cannot alias them, so they stay in registers.
   BitReader in = reader;
   std::uint8_t* out = output;
@@ -510,6 +516,9 @@ Ending inflateBlock(BitReader& reader, const Tables& tables, std::uint8_t* outSt
     }
 
     // Near either end: one step at a time, every bound checked.
+    if (more && static_cast<std::size_t>(outEnd - out) < kFastRoom) {
+      return finish(Ending::needsRoom);
+    }
     in.refill();
     const std::uint32_t e = lookUp(literals, literalBits, in.window());
     in.drop(bitsOf(e));
@@ -588,12 +597,13 @@ __attribute__((target("avx2"))) void adler32Avx2(const std::uint8_t* p, std::siz
 #ifdef VANTRIX_INFLATE_SSE2
 // Sixteen bytes a step: their sum for s1, and for s2 sixteen times the sum before them plus
 // the bytes weighted 16 down to 1. Runs of 5,552 bytes keep every lane from overflowing
-// before the sums are reduced modulo 65,521, as zlib's own loop does.
-std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
+// before the sums are reduced modulo 65,521, as zlib's own loop does. `adler` is the checksum
+// of the bytes before (1 for none).
+std::uint32_t adler32Update(std::uint32_t adler, const std::uint8_t* p, std::size_t n) {
   constexpr std::uint32_t kModulus = 65521;
   constexpr std::size_t kRun = 5552;
-  std::uint64_t s1 = 1;
-  std::uint64_t s2 = 0;
+  std::uint64_t s1 = adler & 0xFFFF;
+  std::uint64_t s2 = adler >> 16;
 #ifdef VANTRIX_INFLATE_AVX2
   static const bool avx2 = cpu::hasAvx2();
   if (avx2 && n >= 32) {
@@ -642,10 +652,11 @@ std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
 }
 #else
 // Runs of 5,552 bytes keep both sums below 2^32 before they are reduced, as in zlib's loop.
-std::uint32_t adler32Of(const std::uint8_t* p, std::size_t n) {
+// `adler` is the checksum of the bytes before (1 for none).
+std::uint32_t adler32Update(std::uint32_t adler, const std::uint8_t* p, std::size_t n) {
   constexpr std::uint32_t kModulus = 65521;
-  std::uint32_t s1 = 1;
-  std::uint32_t s2 = 0;
+  std::uint32_t s1 = adler & 0xFFFF;
+  std::uint32_t s2 = adler >> 16;
   while (n > 0) {
     const std::size_t run = std::min<std::size_t>(n, 5552);
     for (std::size_t i = 0; i < run; ++i) {
@@ -666,7 +677,15 @@ struct Inflated {
   std::size_t produced;
 };
 
-Inflated inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t room) {
+// The farthest back a match reaches: what a sliding window keeps.
+constexpr std::size_t kHistory = std::size_t{32} << 10;
+
+// Inflates `stream` into `room` bytes of output held in `buffer`: all of them when there is no
+// sink, or a window of them that `sink` empties. Each time the window nearly fills, the sink
+// takes its new bytes and the window slides back, keeping the last 32 KiB. A window holds at
+// least kMinInflateWindow bytes, so a slide always leaves room for a whole step.
+Inflated inflateStream(ByteView stream, std::span<std::uint8_t> buffer, std::size_t room,
+                       InflateSink* sink) {
   if (stream.size() < 2) return {Ending::cut, 0};
   const unsigned method = stream[0];
   const unsigned flags = stream[1];
@@ -676,11 +695,38 @@ Inflated inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t room
   // zlib asks for a preset dictionary only once it has read the dictionary's 4-byte id.
   if ((flags & 0x20) != 0) return {stream.size() < 6 ? Ending::cut : Ending::damaged, 0};
   BitReader in(stream.subspan(2));
+  std::uint8_t* const outStart = buffer.data();
+  std::uint8_t* const bufferEnd = outStart + buffer.size();
   std::uint8_t* out = outStart;
-  std::uint8_t* const outEnd = outStart + room;
-  auto stop = [&](Ending ending) {
-    return Inflated{ending, static_cast<std::size_t>(out - outStart)};
+  std::uint8_t* checked = outStart;  // the checksum (and the sink) has the bytes before this
+  std::size_t slid = 0;              // bytes that have left the window
+  std::uint32_t adler = 1;
+  auto produced = [&] { return slid + static_cast<std::size_t>(out - outStart); };
+  // How far the next step may write, and whether the output goes on past that.
+  std::uint8_t* outEnd = out;
+  bool more = false;
+  auto bound = [&] {
+    const std::size_t left = room - produced();
+    const auto space = static_cast<std::size_t>(bufferEnd - out);
+    more = left > space;
+    outEnd = out + (more ? space : left);
   };
+  auto checkNewBytes = [&] {
+    const auto count = static_cast<std::size_t>(out - checked);
+    adler = adler32Update(adler, checked, count);
+    if (sink && count > 0) sink->take(checked, count);
+    checked = out;
+  };
+  auto slide = [&] {
+    checkNewBytes();
+    const std::size_t keep = std::min(kHistory, static_cast<std::size_t>(out - outStart));
+    std::memmove(outStart, out - keep, keep);
+    slid += static_cast<std::size_t>(out - outStart) - keep;
+    out = outStart + keep;
+    checked = out;
+    bound();
+  };
+  auto stop = [&](Ending ending) { return Inflated{ending, produced()}; };
   Tables tables;
   bool last = false;
   while (!last) {
@@ -696,34 +742,42 @@ Inflated inflateStream(ByteView stream, std::uint8_t* outStart, std::size_t room
       if (length != (~readLe16(p + 2) & 0xFFFFu)) return stop(Ending::damaged);
       // zlib copies what input there is: it overruns only with more than the room at hand.
       const std::size_t available = in.size() - offset - 4;
-      const auto left = static_cast<std::size_t>(outEnd - out);
+      const std::size_t left = room - produced();
       if (length > left) return stop(available > left ? Ending::overran : Ending::overranPastInput);
       if (available < length) return stop(Ending::cut);
-      std::memcpy(out, p + 4, length);
-      out += length;
+      for (std::size_t copied = 0;;) {
+        bound();
+        const std::size_t step = std::min(length - copied, static_cast<std::size_t>(outEnd - out));
+        std::memcpy(out, p + 4 + copied, step);
+        out += step;
+        copied += step;
+        if (copied == length) break;
+        slide();
+      }
       // The next block starts at the byte after the stored ones.
       in = BitReader(ByteView(in.start(), in.size()).subspan(offset + 4 + length));
       continue;
     }
     if (type == 3) return stop(Ending::damaged);
     if (type == 2 && !readDynamicTables(in, tables)) return stop(faultAt(in));
-    const Ending ending = type == 1 ? inflateBlock(in, kFixedTables, outStart, out, outEnd)
-                                    : inflateBlock(in, tables, outStart, out, outEnd);
+    const Tables& code = type == 1 ? kFixedTables : tables;
+    Ending ending = Ending::needsRoom;
+    for (bound(); ending == Ending::needsRoom;) {
+      ending = inflateBlock(in, code, outStart, out, outEnd, more);
+      if (ending == Ending::needsRoom) slide();
+    }
     if (ending != Ending::complete) return stop(ending);
   }
   std::size_t offset = 0;
   if (!in.alignToByte(offset) || in.size() - offset < 4) return stop(Ending::cut);
   const std::uint32_t stored = readBe32(in.start() + offset);
-  if (adler32Of(outStart, static_cast<std::size_t>(out - outStart)) != stored) {
-    return stop(Ending::damaged);
-  }
+  checkNewBytes();
+  if (adler != stored) return stop(Ending::damaged);
   return stop(Ending::complete);
 }
 
-}  // namespace
-
-InflateResult inflateZlib(ByteView stream, std::uint8_t* out, std::size_t expected) {
-  const Inflated inflated = inflateStream(stream, out, expected);
+// What a stream that ended so means to a caller expecting `expected` bytes.
+InflateResult resultOf(const Inflated& inflated, std::size_t expected) {
   switch (inflated.ending) {
     case Ending::complete:
       return inflated.produced == expected ? InflateResult::ok : InflateResult::wrongSize;
@@ -732,13 +786,26 @@ InflateResult inflateZlib(ByteView stream, std::uint8_t* out, std::size_t expect
       return InflateResult::wrongSize;
     case Ending::damaged:
     case Ending::cut:
+    case Ending::needsRoom:  // never the end of a stream
       break;
   }
   return InflateResult::failed;
 }
 
+}  // namespace
+
+InflateResult inflateZlibThrough(ByteView stream, std::size_t expected,
+                                 std::span<std::uint8_t> window, InflateSink& sink) {
+  if (window.size() < std::min(expected, kMinInflateWindow)) return InflateResult::failed;
+  return resultOf(inflateStream(stream, window, expected, &sink), expected);
+}
+
+InflateResult inflateZlib(ByteView stream, std::uint8_t* out, std::size_t expected) {
+  return resultOf(inflateStream(stream, {out, expected}, expected, nullptr), expected);
+}
+
 InflateOutcome inflateZlibInto(ByteView stream, std::uint8_t* out, std::size_t room) {
-  const Inflated inflated = inflateStream(stream, out, room);
+  const Inflated inflated = inflateStream(stream, {out, room}, room, nullptr);
   switch (inflated.ending) {
     case Ending::complete:
       return {InflateEnd::complete, inflated.produced};
@@ -748,6 +815,7 @@ InflateOutcome inflateZlibInto(ByteView stream, std::uint8_t* out, std::size_t r
       return {InflateEnd::damaged, inflated.produced};
     case Ending::overranPastInput:
     case Ending::cut:
+    case Ending::needsRoom:  // never the end of a stream
       break;
   }
   return {InflateEnd::cut, inflated.produced};

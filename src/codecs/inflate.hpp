@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "common/bytes.hpp"
@@ -30,6 +31,27 @@ std::string_view toString(InflateResult result);
 // allowed, and its unused codes are errors when met). On any result but ok the bytes of `out`
 // are unspecified. Never throws and allocates nothing.
 InflateResult inflateZlib(ByteView stream, std::uint8_t* out, std::size_t expected);
+
+// Takes the output of inflateZlibThrough piece by piece, in order.
+class InflateSink {
+ public:
+  virtual void take(const std::uint8_t* bytes, std::size_t count) = 0;
+
+ protected:
+  ~InflateSink() = default;
+};
+
+// The least window inflateZlibThrough slides: the 32 KiB a match may reach back, and room for
+// the steps between two slides.
+inline constexpr std::size_t kMinInflateWindow = std::size_t{36} << 10;
+
+// Inflates as inflateZlib does, without holding the whole output: it is inflated into `window`
+// and handed to `sink` each time the window nearly fills, before the window slides on. The
+// sink sees each byte once, in order. A window smaller than kMinInflateWindow and than `expected`
+// gives failed at once. On any result but ok the bytes the sink saw are of no use. Never throws and
+// allocates nothing.
+InflateResult inflateZlibThrough(ByteView stream, std::size_t expected,
+                                 std::span<std::uint8_t> window, InflateSink& sink);
 
 // How a stream inflated into a room it may end anywhere in, with the reason zlib's inflate
 // gives when it is handed the whole stream and room + 1 bytes of output.
