@@ -193,29 +193,31 @@ ByteView joinImageData(const PngInfo& info, std::size_t total, Bytes& joined) {
   return joined;
 }
 
-bool inflateScanlines(PngInfo& info, ByteView stream, std::size_t expected,
-                      const DecodeLimits& limits) {
-  // A deflate code cannot be shorter than 1 bit, so a match of at most 258 bytes costs at
-  // least 2 bits (length and distance) and a literal 1 bit: n stream bytes give at most
-  // 258 × 4 × n bytes. Anything the header promises beyond that cannot be in the file, so
-  // it is refused before the buffer is allocated.
-  auto bound = checkedMul(stream.size(), limits.maxInflateRatio);
-  if (bound && expected > *bound) return fail(info, PngError::tooLittleData);
-  info.scanlines.reset(new (std::nothrow) std::uint8_t[expected + kScanlineSlack]);
-  if (!info.scanlines) return fail(info, PngError::outOfMemory);
-  info.scanlineSize = expected;
-  switch (inflateZlib(stream, info.scanlines.get(), expected)) {
+// What an inflate that did not give exactly the scanlines means for the file.
+PngError inflateError(InflateResult result) {
+  switch (result) {
     case InflateResult::ok:
-      return true;
+      return PngError::none;
     case InflateResult::wrongSize:
-      return fail(info, PngError::wrongInflatedSize);
+      return PngError::wrongInflatedSize;
     case InflateResult::failed:
       break;
   }
-  return fail(info, PngError::inflateFailed);
+  return PngError::inflateFailed;
 }
 
-bool readChunksAndInflate(PngInfo& info, const DecodeLimits& limits) {
+bool inflateScanlines(PngInfo& info) {
+  info.scanlines.reset(new (std::nothrow) std::uint8_t[info.scanlineSize + kScanlineSlack]);
+  if (!info.scanlines) return fail(info, PngError::outOfMemory);
+  const PngError error =
+      inflateError(inflateZlib(info.imageData, info.scanlines.get(), info.scanlineSize));
+  // A copy of the image data is not held beside the pixels made from it.
+  info.imageData = {};
+  info.joinedImageData = Bytes();
+  return error == PngError::none || fail(info, error);
+}
+
+bool readChunksAndInflate(PngInfo& info, const DecodeLimits& limits, PngInflation inflation) {
   if (!walkChunks(info) || !readHeader(info)) return false;
   const std::optional<std::size_t> streamSize = imageDataSize(info);
   if (!streamSize) return false;
@@ -226,8 +228,16 @@ bool readChunksAndInflate(PngInfo& info, const DecodeLimits& limits) {
   if (!held || *held > limits.maxDecodedBytes) return fail(info, PngError::tooLarge);
   // The palette and transparency checks are cheap; a file they refuse is never inflated.
   if (!readPalette(info) || !readTransparency(info)) return false;
-  Bytes joined;
-  return inflateScanlines(info, joinImageData(info, *streamSize, joined), *expected, limits);
+  info.imageData = joinImageData(info, *streamSize, info.joinedImageData);
+  info.scanlineSize = *expected;
+  // A deflate code cannot be shorter than 1 bit, so a match of at most 258 bytes costs at
+  // least 2 bits (length and distance) and a literal 1 bit: n stream bytes give at most
+  // 258 × 4 × n bytes. Anything the header promises beyond that cannot be in the file, so
+  // it is refused before memory is allocated for it.
+  auto bound = checkedMul(info.imageData.size(), limits.maxInflateRatio);
+  if (bound && *expected > *bound) return fail(info, PngError::tooLittleData);
+  if (inflation == PngInflation::laterWhenPlain && info.interlaceMethod == 0) return true;
+  return inflateScanlines(info);
 }
 
 }  // namespace
@@ -276,15 +286,20 @@ std::optional<std::vector<PngPass>> pngPasses(const PngInfo& info) {
   return passes;
 }
 
-bool readPngChunks(PngInfo& info, const DecodeLimits& limits) {
+bool readPngChunks(PngInfo& info, const DecodeLimits& limits, PngInflation inflation) {
   info.complete = false;
   info.error = PngError::none;
-  info.complete = readChunksAndInflate(info, limits);
+  info.complete = readChunksAndInflate(info, limits, inflation);
   if (!info.complete) {
     info.scanlines.reset();
     info.scanlineSize = 0;
   }
   return info.complete;
+}
+
+PngError inflateScanlinesThrough(const PngInfo& info, std::span<std::uint8_t> window,
+                                 InflateSink& sink) {
+  return inflateError(inflateZlibThrough(info.imageData, info.scanlineSize, window, sink));
 }
 
 }  // namespace vantrix

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
+#include "codecs/inflate.hpp"
 #include "codecs/png_error.hpp"
 #include "common/bytes.hpp"
 #include "common/decode_limits.hpp"
@@ -66,6 +68,10 @@ struct PngInfo {
   // first, since the inflater writes every byte before a decode goes on.
   std::unique_ptr<std::uint8_t[]> scanlines;
   std::size_t scanlineSize = 0;
+  // The zlib stream of the image data: a view of the file, or of joinedImageData where the
+  // chunks had to be copied together.
+  ByteView imageData;
+  Bytes joinedImageData;
 
   bool complete = false;
   PngError error = PngError::none;
@@ -89,8 +95,23 @@ std::optional<std::vector<PngPass>> pngPasses(const PngInfo& info);
 // Samples per pixel of a colour type (0 for a type that does not exist).
 unsigned pngChannels(std::uint8_t colourType);
 
-// Checks the whole file in `info.file` and inflates its image data into info.scanlines.
-// Sets info.complete on success; otherwise info.error says why the file is refused.
-bool readPngChunks(PngInfo& info, const DecodeLimits& limits = kDefaultDecodeLimits);
+enum class PngInflation {
+  now,  // into info.scanlines, all of them
+  // A plain image's by inflateScanlinesThrough, which holds a window of them at a time; an
+  // interlaced image's now, as its passes spread over the whole picture.
+  laterWhenPlain,
+};
+
+// Checks the whole file in `info.file` but the image data's zlib stream, and inflates that
+// into info.scanlines or leaves it for later. Sets info.complete on success; otherwise
+// info.error says why the file is refused.
+bool readPngChunks(PngInfo& info, const DecodeLimits& limits = kDefaultDecodeLimits,
+                   PngInflation inflation = PngInflation::now);
+
+// Inflates the image data of a file whose inflation readPngChunks left for later through `window`
+// (at least kMinInflateWindow bytes, or all info.scanlineSize), handing the scanlines to `sink` in
+// order. PngError::none when the stream is whole and gives exactly the scanlines.
+PngError inflateScanlinesThrough(const PngInfo& info, std::span<std::uint8_t> window,
+                                 InflateSink& sink);
 
 }  // namespace vantrix

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -301,6 +302,29 @@ struct RowTarget {
   std::uint32_t height = 0;
 };
 
+// The part of a plain image that is restored: columns up to `right` of rows up to `bottom`;
+// of those, columns from `left` (byte leftByte of a row) of rows from `top` are converted.
+struct ShownPart {
+  std::uint32_t right = 0;
+  std::uint32_t bottom = 0;
+  std::uint32_t top = 0;
+  std::uint32_t left = 0;
+  std::size_t leftByte = 0;
+};
+
+ShownPart shownPart(const PngInfo& info, const RowTarget& target, const PixelArea& shown) {
+  ShownPart part;
+  part.right = std::min(target.width, shown.right);
+  part.bottom = std::min(target.height, shown.bottom);
+  part.top = shown.top;
+  // The first column converted starts a byte of the row (samples under 8 bits share bytes).
+  const std::uint32_t bitsPerPixel = pngChannels(info.colourType) * info.bitDepth;
+  const std::uint32_t perByte = bitsPerPixel < 8 ? 8 / bitsPerPixel : 1;
+  part.left = std::min(shown.left, part.right) / perByte * perByte;
+  part.leftByte = std::size_t{part.left} * bitsPerPixel / 8;
+  return part;
+}
+
 // Undoes the filters of every row in place, in one forward sweep over all passes, and
 // converts each row, as far as it lies in the kept picture, as soon as it is restored. Of a
 // plain image only the part `shown` needs is restored and converted; every row's filter
@@ -319,14 +343,14 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, const Ro
 
   // An interlaced image spreads every pass over the whole picture: all of it is restored.
   const bool plain = passes.size() == 1;
-  const std::uint32_t right = plain ? std::min(target.width, shown.right) : target.width;
-  const std::uint32_t bottom = plain ? std::min(target.height, shown.bottom) : target.height;
-  const std::uint32_t top = plain ? shown.top : 0;
-  // The first column converted starts a byte of the row (samples under 8 bits share bytes).
+  const ShownPart part =
+      plain ? shownPart(info, target, shown) : ShownPart{target.width, target.height};
+  const std::uint32_t right = part.right;
+  const std::uint32_t bottom = part.bottom;
+  const std::uint32_t top = part.top;
+  const std::uint32_t left = part.left;
+  const std::size_t leftByte = part.leftByte;
   const std::uint32_t bitsPerPixel = pngChannels(info.colourType) * info.bitDepth;
-  const std::uint32_t perByte = bitsPerPixel < 8 ? 8 / bitsPerPixel : 1;
-  const std::uint32_t left = plain ? std::min(shown.left, right) / perByte * perByte : 0;
-  const std::size_t leftByte = std::size_t{left} * bitsPerPixel / 8;
   // A sink gets each row converted into this one first.
   Bytes sinkRow(target.image ? 0 : std::size_t{right - left} * 4);
 
@@ -405,16 +429,175 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, const Ro
   return PngError::none;
 }
 
+// The window a plain image's scanlines are inflated through: a larger one slides less often,
+// a smaller one takes fewer fresh pages.
+constexpr std::size_t kScanlineWindow = std::size_t{64} << 10;
+
+// Restores the shown part of a plain image for a sink as the inflater hands its scanlines
+// over, and checks every row's filter type. The rows needed are copied out of the inflater's
+// window (whose bytes later matches copy) and restored beside the row above; a Paeth row
+// waits for the next, so that two Paeth rows are restored in one sweep as in reconstruct.
+class StreamedRows final : public InflateSink {
+ public:
+  StreamedRows(const PngInfo& info, const PngPass& pass, const RowTarget& target,
+               const PixelArea& shown)
+      : target_(target),
+        part_(shownPart(info, target, shown)),
+        convert_(converterFor<false>(info)),
+        context_(contextFor<false>(info)),
+        filters_(pngFiltersFor(info.filterUnit)),
+        rowLength_(pass.rowLength) {
+    const std::uint32_t bitsPerPixel = pngChannels(info.colourType) * info.bitDepth;
+    length_ = (std::size_t{part_.right} * bitsPerPixel + 7) / 8;
+    count_ = part_.right > part_.left ? part_.right - part_.left : 0;
+    // Four rows: zeros above the first, and three to fill, restore and keep waiting. Each has
+    // its filter type byte first and room after it that the converters may read.
+    stride_ = 1 + length_ + kScanlineSlack;
+    rows_.reset(new (std::nothrow) std::uint8_t[4 * stride_]());
+    converted_.reset(new (std::nothrow) std::uint8_t[std::size_t{count_} * 4]);
+    if (rows_) {
+      prior_ = rows_.get();
+      current_ = prior_ + stride_;
+    }
+  }
+
+  bool ready() const { return rows_ && converted_; }
+  PngError error() const { return error_; }
+
+  void take(const std::uint8_t* bytes, std::size_t count) override {
+    while (count > 0) {
+      const bool restoring = error_ == PngError::none && row_ < part_.bottom;
+      // Rows below the part restored: only their filter types are checked.
+      if (at_ == 0 && !restoring && *bytes > 4 && error_ == PngError::none) {
+        error_ = PngError::badFilter;
+      }
+      const std::size_t wanted = restoring ? 1 + length_ : 0;
+      if (at_ < wanted) {
+        const std::size_t step = std::min(wanted - at_, count);
+        std::memcpy(current_ + at_, bytes, step);
+        at_ += step;
+        bytes += step;
+        count -= step;
+        if (at_ == wanted) restoreRow();
+      }
+      const std::size_t step = std::min(rowLength_ - at_, count);
+      at_ += step;
+      bytes += step;
+      count -= step;
+      if (at_ == rowLength_) {
+        at_ = 0;
+        ++row_;
+      }
+    }
+  }
+
+ private:
+  void restoreRow() {
+    std::uint8_t* row = current_ + 1;
+    if (waiting_) {
+      // The Paeth row before this one.
+      std::uint8_t* before = waiting_ + 1;
+      waiting_ = nullptr;
+      if (current_[0] == 4) {
+        filters_.paethPair(before, row, prior_ + 1, length_);
+        convertRow(before, row_ - 1);
+        convertRow(row, row_);
+        moveOn();
+        return;
+      }
+      filters_.paeth(before, prior_ + 1, length_);
+      convertRow(before, row_ - 1);
+      prior_ = before - 1;
+    }
+    switch (current_[0]) {
+      case 0:
+        break;
+      case 1:
+        filters_.sub(row, prior_ + 1, length_);
+        break;
+      case 2:
+        filters_.up(row, prior_ + 1, length_);
+        break;
+      case 3:
+        filters_.average(row, prior_ + 1, length_);
+        break;
+      case 4:
+        if (filters_.paethPair && row_ + 1 < part_.bottom) {
+          waiting_ = current_;
+          current_ = freeRow();
+          return;
+        }
+        filters_.paeth(row, prior_ + 1, length_);
+        break;
+      default:
+        error_ = PngError::badFilter;
+        return;
+    }
+    convertRow(row, row_);
+    moveOn();
+  }
+
+  // The row just restored is the next one's prior; the next fills a row neither holds.
+  void moveOn() {
+    prior_ = current_;
+    current_ = freeRow();
+  }
+  std::uint8_t* freeRow() const {
+    for (int k = 1; k <= 3; ++k) {
+      std::uint8_t* row = rows_.get() + static_cast<std::size_t>(k) * stride_;
+      if (row != prior_ && row != waiting_ && row != current_) return row;
+    }
+    return nullptr;  // never: three rows, at most two of them taken
+  }
+
+  void convertRow(const std::uint8_t* row, std::uint32_t y) {
+    if (y >= target_.height || y < part_.top || count_ == 0) return;
+    convert_(row + part_.leftByte, count_, converted_.get(), 4, context_);
+    target_.sink->row(y, part_.left, converted_.get(), count_);
+  }
+
+  const RowTarget target_;
+  const ShownPart part_;
+  const ConvertRow convert_;
+  const ConvertContext context_;
+  const PngFilters filters_;
+  const std::size_t rowLength_;
+  std::size_t length_ = 0;   // data bytes restored of each row
+  std::uint32_t count_ = 0;  // pixels converted of each row
+  std::size_t stride_ = 0;
+  std::unique_ptr<std::uint8_t[]> rows_;
+  std::unique_ptr<std::uint8_t[]> converted_;
+  std::uint8_t* prior_ = nullptr;    // the row above, restored
+  std::uint8_t* current_ = nullptr;  // the row being filled
+  std::uint8_t* waiting_ = nullptr;  // a Paeth row waiting for the next
+  std::uint32_t row_ = 0;            // the row whose bytes come now
+  std::size_t at_ = 0;               // bytes of it come so far
+  PngError error_ = PngError::none;
+};
+
+// Inflates a plain image's scanlines a window at a time and restores them for a sink as they
+// come. A damaged stream is refused for that even when a filter type was found bad first.
+PngError restoreStreamed(const PngInfo& info, const PngPass& pass, const RowTarget& target,
+                         const PixelArea& shown) {
+  StreamedRows rows(info, pass, target, shown);
+  const std::size_t windowSize = std::min(info.scanlineSize, kScanlineWindow);
+  const std::unique_ptr<std::uint8_t[]> window(new (std::nothrow) std::uint8_t[windowSize]);
+  if (!rows.ready() || !window) return PngError::outOfMemory;
+  const PngError inflated = inflateScanlinesThrough(info, {window.get(), windowSize}, rows);
+  return inflated != PngError::none ? inflated : rows.error();
+}
+
 // Checks the whole file and inflates its image data into `info`; `why` says why not.
 std::optional<std::vector<PngPass>> readFile(ByteView bytes, std::uint8_t* writable, PngInfo& info,
-                                             PngError& why, const DecodeLimits& limits) {
+                                             PngError& why, const DecodeLimits& limits,
+                                             PngInflation inflation = PngInflation::now) {
   if (bytes.size() < kMinimumFileSize) {
     why = PngError::tooShort;
     return std::nullopt;
   }
   info.file = bytes;
   info.writableFile = writable;
-  if (!readPngChunks(info, limits)) {
+  if (!readPngChunks(info, limits, inflation)) {
     why = info.error;
     return std::nullopt;
   }
@@ -468,13 +651,14 @@ PngError decodePngRowsInPlace(std::span<std::uint8_t> bytes, PngRowSink& sink,
                               const DecodeLimits& limits) {
   PngInfo info;
   PngError why = PngError::none;
-  const auto passes = readFile(bytes, bytes.data(), info, why, limits);
+  const auto passes =
+      readFile(bytes, bytes.data(), info, why, limits, PngInflation::laterWhenPlain);
   if (!passes) return why;
   const std::uint32_t width = std::min(info.width, limits.keptWidth);
   const std::uint32_t height = std::min(info.height, limits.keptHeight);
   if (!sink.begin(width, height)) return PngError::outOfMemory;
   if (passes->size() == 1) {
-    return reconstruct(info, *passes, {nullptr, &sink, width, height}, limits.shown);
+    return restoreStreamed(info, passes->front(), {nullptr, &sink, width, height}, limits.shown);
   }
   // An interlaced picture is restored whole, then handed over row by row.
   auto image = makeOutput(info, PngTarget::compactImage, limits);

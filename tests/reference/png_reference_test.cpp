@@ -127,13 +127,15 @@ TEST_P(PngSuiteReference, DecodesLikeLibpngInEveryForm) {
   Reference ref;
   ASSERT_TRUE(decodeWithLibpng(*bytes, ref)) << "libpng refuses it";
 
-  // Each form whole, and the compact form and the rows a sink takes asked for only part of
-  // the picture (a left edge inside a byte of samples), whose pixels there must be the same.
+  // Each form whole, the rows a sink takes, and the compact form and the rows a sink takes
+  // asked for only part of the picture (a left edge inside a byte of samples), whose pixels there
+  // must be the same.
   const PixelArea whole;
   const PixelArea part{5, 3, 23, 17};
   for (auto [target, area, byRows] : {std::tuple{PngTarget::compactImage, whole, false},
                                       std::tuple{PngTarget::fullImage, whole, false},
                                       std::tuple{PngTarget::bottomUpRgba, whole, false},
+                                      std::tuple{PngTarget::compactImage, whole, true},
                                       std::tuple{PngTarget::compactImage, part, false},
                                       std::tuple{PngTarget::compactImage, part, true}}) {
     SCOPED_TRACE("form " + std::to_string(static_cast<int>(target)) +
