@@ -325,13 +325,16 @@ constexpr Tables makeFixedTables() {
 // The fixed code's tables, made while compiling.
 constexpr Tables kFixedTables = makeFixedTables();
 
+// The entry a root entry links to, for a code longer than the root bits.
+inline std::uint32_t linkedEntry(const std::uint32_t* table, unsigned rootBits, std::uint32_t e,
+                                 std::uint64_t window) {
+  const unsigned subBits = opOf(e) & 0x7F;
+  return table[valOf(e) + ((window >> rootBits) & ((1u << subBits) - 1))];
+}
+
 inline std::uint32_t lookUp(const std::uint32_t* table, unsigned rootBits, std::uint64_t window) {
-  std::uint32_t e = table[window & ((1u << rootBits) - 1)];
-  if (e & kLink << 8) {
-    const unsigned subBits = opOf(e) & 0x7F;
-    e = table[valOf(e) + ((window >> rootBits) & ((1u << subBits) - 1))];
-  }
-  return e;
+  const std::uint32_t e = table[window & ((1u << rootBits) - 1)];
+  return e & kLink << 8 ? linkedEntry(table, rootBits, e, window) : e;
 }
 
 bool readDynamicTables(BitReader& in, Tables& tables) {
@@ -477,25 +480,36 @@ Ending overrunAt(const BitReader& in) {
     // The fast loop: input for two refills and room for any step.
     while (in.canRefillFastTwice() && static_cast<std::size_t>(outEnd - out) >= kFastRoom) {
       in.refillFast();
-      std::uint32_t e = lookUp(literals, literalBits, in.window());
+      // Literals of codes within the root bits, the most common symbols, take one look and
+      // one test; a link to a longer code is followed only when the entry is none of them.
+      constexpr std::uint32_t rootMask = (1u << literalBits) - 1;
+      std::uint32_t e = literals[in.window() & rootMask];
       if (isLiteral(e)) {
         // Three literals fit in the 56 bits of a refill.
         in.drop(bitsOf(e));
         *out++ = static_cast<std::uint8_t>(valOf(e));
-        e = lookUp(literals, literalBits, in.window());
+        e = literals[in.window() & rootMask];
         if (isLiteral(e)) {
           in.drop(bitsOf(e));
           *out++ = static_cast<std::uint8_t>(valOf(e));
-          e = lookUp(literals, literalBits, in.window());
+          e = literals[in.window() & rootMask];
           if (isLiteral(e)) {
             in.drop(bitsOf(e));
             *out++ = static_cast<std::uint8_t>(valOf(e));
             continue;
           }
         }
-        // The symbol after the literals is decoded already; its bits stay where they are
+        // The symbol after the literals is looked up already; its bits stay where they are
         // while the buffer is topped up for a whole match.
         in.refillFast();
+      }
+      if (e & kLink << 8) {
+        e = linkedEntry(literals, literalBits, e, in.window());
+        if (isLiteral(e)) {
+          in.drop(bitsOf(e));
+          *out++ = static_cast<std::uint8_t>(valOf(e));
+          continue;
+        }
       }
       in.drop(bitsOf(e));
       const std::uint32_t op = opOf(e);
