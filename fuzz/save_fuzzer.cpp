@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!preview) return 0;
 
   // Every face gets a bitmap line, as when each face set is found.
-  const FaceBitmapSource bitmaps = [](int slot) {
-    return std::string(4 * static_cast<std::size_t>(slot), 'Q');
+  const FaceBitmapSource bitmaps = [](int slot, std::string& text) {
+    text.append(4 * static_cast<std::size_t>(slot), 'Q');
   };
   const std::string document = writePreviewDocument(*preview, "Save01.lsd", bitmaps, ':');
   FUZZ_CHECK(testing::xmlError(document).empty());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -574,6 +575,11 @@ TEST(BmpWriter, PadsRowsAndTakesEitherStoredLayout) {
   const auto bmp = encodeBmp(*image, palette);
   ASSERT_TRUE(bmp);
   EXPECT_EQ(bmp->size(), 1078u + 3 * 8);
+  // Written into memory full of other bytes, and into too little, as the face loader does.
+  Bytes stale(bmp->size(), 0xA5);
+  EXPECT_EQ(encodeBmpInto(*image, palette, stale), bmp->size());
+  EXPECT_EQ(stale, *bmp);
+  EXPECT_EQ(encodeBmpInto(*image, palette, std::span(stale).first(bmp->size() - 1)), 0u);
   Canvas canvas = freshCanvas();
   EXPECT_EQ(loadBmpToCanvas(canvas, *bmp), ImageStatus::success);
   EXPECT_EQ(canvas.palette(), palette);

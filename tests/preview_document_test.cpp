@@ -38,9 +38,9 @@ TEST(PreviewDocument, FullDocument) {
   p.frameCount = 324000;
   p.money = -50;
   std::vector<int> asked;
-  auto faces = [&](int slot) {
+  auto faces = [&](int slot, std::string& text) {
     asked.push_back(slot);
-    return slot == 1 ? std::string("Qk0=") : std::string();
+    if (slot == 1) text += "Qk0=";
   };
   EXPECT_EQ(document(p, "Save15.lsd", faces),
             "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
@@ -94,10 +94,8 @@ TEST(PreviewDocument, FaceIds) {
     SavePreview p;
     p.faces[2] = {"F", index};
     std::vector<int> asked;
-    std::string doc = document(p, "Save01.lsd", [&](int slot) {
-      asked.push_back(slot);
-      return std::string();
-    });
+    std::string doc =
+        document(p, "Save01.lsd", [&](int slot, std::string&) { asked.push_back(slot); });
     EXPECT_NE(doc.find(line), std::string::npos) << index;
     EXPECT_EQ(asked, std::vector<int>{3});
     EXPECT_EQ(doc.find("bitmap"), std::string::npos);

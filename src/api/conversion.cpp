@@ -52,8 +52,8 @@ class SourceFiles final : public FaceFiles {
 Conversion documentOf(const SavePreview& preview, const std::string& inputPath,
                       const std::string& shownName, PathStyle style, FaceFiles& files) {
   const FaceLoader faces(inputPath, style, preview.faces, files);
-  auto faceBitmap = [&](int slot) {
-    return faces.loadFaceBitmap(preview.faces[static_cast<std::size_t>(slot - 1)]);
+  auto faceBitmap = [&](int slot, std::string& document) {
+    faces.appendFaceBitmap(preview.faces[static_cast<std::size_t>(slot - 1)], document);
   };
   std::string document =
       writePreviewDocument(preview, shownName, faceBitmap, platform::timeSeparator());

@@ -63,17 +63,12 @@ VANTRIX_SSSE3_TARGET std::size_t encodeBlocks(const std::uint8_t* in, std::size_
 
 }  // namespace
 
-std::string encodeBase64(ByteView bytes) {
-  std::string text;
-  // The library offers this function as it is, so it keeps its promise of no exceptions.
-  try {
-    text.resize((bytes.size() + 2) / 3 * 4);
-  } catch (const std::exception&) {
-    return {};
-  }
+void appendBase64(std::string& text, ByteView bytes) {
+  const std::size_t start = text.size();
+  text.resize(start + (bytes.size() + 2) / 3 * 4);
   // Whole groups of three bytes, then the last one or two bytes with their padding.
   const std::uint8_t* in = bytes.data();
-  char* out = text.data();
+  char* out = text.data() + start;
   std::size_t size = bytes.size();
 #ifdef VANTRIX_BASE64_SSSE3
   static const bool ssse3 = cpu::hasSsse3();
@@ -101,6 +96,16 @@ std::string encodeBase64(ByteView bytes) {
     out[1] = kAlphabet[(group >> 12) & 63];
     out[2] = left > 1 ? kAlphabet[(group >> 6) & 63] : '=';
     out[3] = '=';
+  }
+}
+
+std::string encodeBase64(ByteView bytes) {
+  std::string text;
+  // The library offers this function as it is, so it keeps its promise of no exceptions.
+  try {
+    appendBase64(text, bytes);
+  } catch (const std::exception&) {
+    return {};
   }
   return text;
 }

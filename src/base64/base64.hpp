@@ -13,6 +13,10 @@ namespace vantrix {
 // No bytes give the empty text.
 std::string encodeBase64(ByteView bytes);
 
+// encodeBase64's text appended to `text`, where a caller builds a larger text in place.
+// Throws std::bad_alloc (or std::length_error) when `text` cannot grow.
+void appendBase64(std::string& text, ByteView bytes);
+
 // Turns Base64 text back into bytes, leniently: every byte outside the alphabet (blank, CR,
 // LF, "=", anything else) counts as the value 0, a text whose length is no multiple of 4 is
 // completed with zero values, and the result ends before the first zero byte. Padded text

@@ -1,5 +1,6 @@
 #include "codecs/bmp_writer.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -17,9 +18,8 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 constexpr std::uint32_t kPixelsPerMetre = 2834;  // 72 dots per inch
 
-}  // namespace
-
-std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette) {
+// The size of the image's BMP file, or nothing when it cannot be written as one.
+std::optional<std::size_t> bmpFileSize(const PixelImage& image) {
   if (image.layout() == PixelLayout::bottomUpRgba) return std::nullopt;
   const bool paletted = image.bytesPerPixel() == 1;
   if (!paletted && image.bytesPerPixel() != 4) return std::nullopt;
@@ -38,10 +38,23 @@ std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette) 
   if (!fileSize || *fileSize > kMax32 || width > kMaxSigned32 || height > kMaxSigned32) {
     return std::nullopt;
   }
+  return *fileSize;
+}
 
-  // Made zero-filled at its final size, so the reserved fields and row padding need no
-  // writing, and written through a pointer rather than grown byte by byte.
-  Bytes file(*fileSize);
+}  // namespace
+
+std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
+                          std::span<std::uint8_t> file) {
+  const std::optional<std::size_t> fileSize = bmpFileSize(image);
+  if (!fileSize || *fileSize > file.size()) return 0;
+  const bool paletted = image.bytesPerPixel() == 1;
+  const std::uint32_t width = image.width();
+  const std::uint32_t height = image.height();
+  const std::uint32_t dataOffset = kHeadersSize + (paletted ? 256 * 4 : 0);
+  const std::size_t paddedRow = (std::size_t{width} * (paletted ? 1 : 3) + 3) & ~std::size_t{3};
+  const std::size_t imageSize = paddedRow * height;
+  // Written through a pointer rather than grown byte by byte; `file` may hold old bytes, so
+  // every reserved byte and the row padding are written too.
   std::uint8_t* out = file.data();
   auto put16 = [&out](std::uint32_t v) {
     out[0] = static_cast<std::uint8_t>(v);
@@ -63,7 +76,7 @@ std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette) 
   put16(1);       // planes
   put16(paletted ? 8 : 24);
   put32(0);  // no compression
-  put32(static_cast<std::uint32_t>(*imageSize));
+  put32(static_cast<std::uint32_t>(imageSize));
   put32(kPixelsPerMetre);
   put32(kPixelsPerMetre);
   put32(paletted ? 256 : 0);  // colours used
@@ -73,11 +86,13 @@ std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette) 
       out[0] = static_cast<std::uint8_t>(colour >> 16);  // blue
       out[1] = static_cast<std::uint8_t>(colour >> 8);   // green
       out[2] = static_cast<std::uint8_t>(colour);        // red
+      out[3] = 0;
       out += 4;
     }
   }
   for (std::uint32_t r = height; r-- > 0; out += paddedRow) {
     const std::uint8_t* pixels = image.row(r);
+    std::fill(out + std::size_t{width} * (paletted ? 1 : 3), out + paddedRow, std::uint8_t{0});
     if (paletted) {
       std::memcpy(out, pixels, width);
     } else {
@@ -90,6 +105,14 @@ std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette) 
       }
     }
   }
+  return *fileSize;
+}
+
+std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette) {
+  const std::optional<std::size_t> fileSize = bmpFileSize(image);
+  if (!fileSize) return std::nullopt;
+  Bytes file(*fileSize);
+  encodeBmpInto(image, palette, file);
   return file;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "common/bytes.hpp"
@@ -15,6 +18,11 @@ namespace vantrix {
 // palette and without alpha (6,966 bytes for 48 × 48). Nothing for other images: two bytes
 // a pixel, the bottom-up RGBA layout, or sizes a BMP header cannot hold.
 std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette);
+
+// Writes encodeBmp's bytes into the start of `file` and returns their count; 0 when the image
+// cannot be written as BMP or its file does not fit.
+std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
+                          std::span<std::uint8_t> file);
 
 // Writes encodeBmp's bytes to `path`, creating or emptying the file. illegalCall when the
 // image cannot be written as BMP (the file is then not touched), fileNotFound when the file

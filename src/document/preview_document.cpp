@@ -24,6 +24,21 @@ class LineWriter {
     out_ += end;
     out_ += "\r\n";
   }
+  // The lines of a face's bitmap element, or none when the face gives no picture. The text
+  // goes straight into the document, never held beside it.
+  void bitmapLines(const FaceBitmapSource& faceBitmap, int slot) {
+    if (!faceBitmap) return;
+    const std::size_t before = out_.size();
+    line("        <bitmap>");
+    const std::size_t start = out_.size();
+    faceBitmap(slot, out_);
+    if (out_.size() == start) {
+      out_.resize(before);
+      return;
+    }
+    out_ += "\r\n";
+    line("        </bitmap>");
+  }
   std::string take() { return std::move(out_); }
 
  private:
@@ -83,12 +98,7 @@ std::string writePreviewDocument(const SavePreview& preview, const std::string& 
     // The face id is 1-based; the sum wraps like the engine's 32-bit arithmetic.
     const auto id1 = static_cast<std::int32_t>(static_cast<std::uint32_t>(face.index) + 1u);
     doc.line("        <id>" + integerText(id1) + "</id>");
-    const std::string bitmap = faceBitmap ? faceBitmap(slot) : std::string();
-    if (!bitmap.empty()) {
-      doc.line("        <bitmap>");
-      doc.line(bitmap);
-      doc.line("        </bitmap>");
-    }
+    doc.bitmapLines(faceBitmap, slot);
     doc.line("    </face>");
   }
   doc.line("    <playingtime>" + playingTimeText(preview.frameCount, timeSeparator) +

@@ -7,8 +7,9 @@
 
 namespace vantrix {
 
-// Gives the Base64 text of face slot 1 to 4's picture, or empty text when there is none.
-using FaceBitmapSource = std::function<std::string(int slot)>;
+// Appends the Base64 text of face slot 1 to 4's picture to the document being written, or
+// nothing when there is none.
+using FaceBitmapSource = std::function<void(int slot, std::string& document)>;
 
 // The XML preview document of one save, ISO-8859-1 with CR LF line ends. `inputFileName`
 // is the save's name as the user gave it; `faceBitmap` is asked once for each face entry, in

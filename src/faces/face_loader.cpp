@@ -1,6 +1,7 @@
 #include "faces/face_loader.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -23,6 +24,8 @@ namespace {
 constexpr int kFaceSetSize = 192;
 constexpr int kFaceSize = 48;
 constexpr int kFacesPerRow = 4;
+// The largest 48 × 48 BMP file: 24 bits a pixel, the headers, no palette.
+constexpr std::size_t kFaceBmpBytes = 54 + kFaceSize * kFaceSize * 3;
 
 // Face sets are 192 × 192 pixels. Pictures that take more than 48 MiB to decode are refused
 // before they are inflated, so that a save naming four hostile face sets still converts in
@@ -187,6 +190,14 @@ std::optional<PixelImage> cutCell(const Canvas& canvas, int index) {
   return cell;
 }
 
+// The Base64 text of a face's 48 × 48 BMP file appended to `text`, through memory on the
+// stack, whose pages the face set's decoding has touched already.
+void appendBmpBase64(const PixelImage& cell, const Palette& palette, std::string& text) {
+  std::array<std::uint8_t, kFaceBmpBytes> bmp;
+  const std::size_t size = encodeBmpInto(cell, palette, bmp);
+  if (size > 0) appendBase64(text, ByteView(bmp.data(), size));
+}
+
 }  // namespace
 
 void FaceLoader::announce(const FaceSlot& face) {
@@ -231,8 +242,13 @@ const std::optional<DrawnFaceSet>& FaceLoader::faceSet(const std::string& name) 
 
 std::string FaceLoader::loadFaceBitmap(const FaceSlot& face) const {
   std::string bitmap;
+  appendFaceBitmap(face, bitmap);
+  return bitmap;
+}
+
+void FaceLoader::appendFaceBitmap(const FaceSlot& face, std::string& text) const {
   try {
-    bitmap = cutFace(face);
+    appendFace(face, text);
   } catch (const std::bad_alloc&) {
     // A face that cannot be had in memory is a face without a picture, like any other.
     drawn_.erase(face.name);
@@ -245,27 +261,26 @@ std::string FaceLoader::loadFaceBitmap(const FaceSlot& face) const {
     facesLeft_.erase(left);
     drawn_.erase(face.name);
   }
-  return bitmap;
 }
 
-std::string FaceLoader::cutFace(const FaceSlot& face) const {
+void FaceLoader::appendFace(const FaceSlot& face, std::string& text) const {
   const std::optional<DrawnFaceSet>& drawn = faceSet(face.name);
-  if (!drawn) return {};
+  if (!drawn) return;
   if (!drawn->canvas) {
     if (auto cell = drawn->cells.find(face.index); cell != drawn->cells.end()) {
-      const std::optional<Bytes> bmp = encodeBmp(cell->second, drawn->palette);
-      return bmp ? encodeBase64(*bmp) : std::string();
+      appendBmpBase64(cell->second, drawn->palette, text);
+      return;
     }
     // A face that was not announced: its face set is drawn again, whole.
     announcedCells_.erase(face.name);
     drawn_.erase(face.name);
-    return cutFace(face);
+    appendFace(face, text);
+    return;
   }
   const Canvas& canvas = *drawn->canvas;
-  const std::optional<PixelImage> cell = cutCell(canvas, face.index);
-  if (!cell) return {};
-  const std::optional<Bytes> bmp = encodeBmp(*cell, canvas.palette());
-  return bmp ? encodeBase64(*bmp) : std::string();
+  if (const std::optional<PixelImage> cell = cutCell(canvas, face.index)) {
+    appendBmpBase64(*cell, canvas.palette(), text);
+  }
 }
 
 }  // namespace vantrix

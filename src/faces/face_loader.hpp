@@ -46,13 +46,15 @@ class FaceLoader {
 
   // The Base64 BMP of one face, or empty text when its face set is missing or unreadable.
   std::string loadFaceBitmap(const FaceSlot& face) const;
+  // loadFaceBitmap's text appended to `text`, where a document is written in place.
+  void appendFaceBitmap(const FaceSlot& face, std::string& text) const;
 
   // The code page that found the first face set found only by reading its name in one.
   std::optional<CodePage> faceSetCodePage() const { return codePage_; }
 
  private:
   void announce(const FaceSlot& face);
-  std::string cutFace(const FaceSlot& face) const;
+  void appendFace(const FaceSlot& face, std::string& text) const;
   // The face set `name` as drawn, or nothing when there is none to cut from.
   const std::optional<DrawnFaceSet>& faceSet(const std::string& name) const;
 
