@@ -201,6 +201,20 @@ Bytes rgbaFaceSetPng(std::uint32_t size) {
                            testing::idat(testing::zlib(testing::rows(rows))), testing::iend()});
 }
 
+// A 256-colour face set: palette indices, some of them see-through.
+Bytes paletteFaceSetPng(std::uint32_t size) {
+  std::vector<Bytes> rows;
+  for (std::uint32_t y = 0; y < size; ++y) {
+    Bytes row;
+    for (std::uint32_t x = 0; x < size; ++x)
+      row.push_back(static_cast<std::uint8_t>(x * 7 + y * 3));
+    rows.push_back(row);
+  }
+  return testing::pngFile({testing::ihdr(size, size, 8, 3), testing::plte(256),
+                           testing::trns(Bytes(16, 0x40)),
+                           testing::idat(testing::zlib(testing::rows(rows))), testing::iend()});
+}
+
 TEST(FaceLoader, PngFaceSetGivesA24BitFace) {
   TempFolder game;
   game.write("FaceSet/Friends.png", asText(rgbaFaceSetPng(192)));
@@ -277,11 +291,14 @@ TEST(FaceLoader, FacesSharingAFaceSetAreThoseOfSeparateLoaders) {
       asText(testing::xyzFile(192, 192, testing::zlibStream(testing::xyzContent(192, 192)))));
   game.write("FaceSet/Broken.png", "\x89PNG\r\n\x1a\n not really");
   game.write("FaceSet/Small.png", asText(rgbaFaceSetPng(60)));
+  game.write("FaceSet/Party.png", asText(paletteFaceSetPng(192)));
+  game.write("FaceSet/Tiny.png", asText(paletteFaceSetPng(60)));
   const std::string save = game / "Save01.lsd";
   const FaceSlot slots[] = {{"Friends", 6}, {"Hero", 5},    {"Friends", 6}, {"Friends", 15},
                             {"Spirits", 0}, {"Hero", -1},   {"Broken", 0},  {"Missing", 0},
                             {"Spirits", 3}, {"friends", 2}, {"Broken", 1},  {"Hero", 5},
-                            {"Friends", 0}, {"Friends", 9}, {"Small", 5},   {"Small", 0}};
+                            {"Friends", 0}, {"Friends", 9}, {"Small", 5},   {"Small", 0},
+                            {"Party", 5},   {"Party", 14},  {"Tiny", 0},    {"Tiny", 5}};
   std::vector<std::string> alone;
   for (const FaceSlot& slot : slots)
     alone.push_back(FaceLoader(save, platform::nativePathStyle()).loadFaceBitmap(slot));

@@ -19,10 +19,10 @@ constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 constexpr std::uint32_t kPixelsPerMetre = 2834;  // 72 dots per inch
 
 // The size of the image's BMP file, or nothing when it cannot be written as one.
-std::optional<std::size_t> bmpFileSize(const PixelImage& image) {
+std::optional<std::size_t> bmpFileSize(const PixelImage& image, BmpIndices indices) {
   if (image.layout() == PixelLayout::bottomUpRgba) return std::nullopt;
-  const bool paletted = image.bytesPerPixel() == 1;
-  if (!paletted && image.bytesPerPixel() != 4) return std::nullopt;
+  const bool paletted = image.bytesPerPixel() == 1 && indices == BmpIndices::paletted;
+  if (image.bytesPerPixel() != 1 && image.bytesPerPixel() != 4) return std::nullopt;
 
   const std::uint32_t width = image.width();
   const std::uint32_t height = image.height();
@@ -44,10 +44,10 @@ std::optional<std::size_t> bmpFileSize(const PixelImage& image) {
 }  // namespace
 
 std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
-                          std::span<std::uint8_t> file) {
-  const std::optional<std::size_t> fileSize = bmpFileSize(image);
+                          std::span<std::uint8_t> file, BmpIndices indices) {
+  const std::optional<std::size_t> fileSize = bmpFileSize(image, indices);
   if (!fileSize || *fileSize > file.size()) return 0;
-  const bool paletted = image.bytesPerPixel() == 1;
+  const bool paletted = image.bytesPerPixel() == 1 && indices == BmpIndices::paletted;
   const std::uint32_t width = image.width();
   const std::uint32_t height = image.height();
   const std::uint32_t dataOffset = kHeadersSize + (paletted ? 256 * 4 : 0);
@@ -95,6 +95,15 @@ std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
     std::fill(out + std::size_t{width} * (paletted ? 1 : 3), out + paddedRow, std::uint8_t{0});
     if (paletted) {
       std::memcpy(out, pixels, width);
+    } else if (image.bytesPerPixel() == 1) {
+      // Indices written as the colours they stand for, 0xAARRGGBB: blue, green, red.
+      std::uint8_t* to = out;
+      for (std::uint32_t x = 0; x < width; ++x, to += 3) {
+        const std::uint32_t colour = palette[pixels[x]];
+        to[0] = static_cast<std::uint8_t>(colour);
+        to[1] = static_cast<std::uint8_t>(colour >> 8);
+        to[2] = static_cast<std::uint8_t>(colour >> 16);
+      }
     } else {
       std::uint8_t* to = out;
       for (std::uint32_t x = 0; x < width; ++x, pixels += 4, to += 3) {
@@ -109,7 +118,7 @@ std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
 }
 
 std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette) {
-  const std::optional<std::size_t> fileSize = bmpFileSize(image);
+  const std::optional<std::size_t> fileSize = bmpFileSize(image, BmpIndices::paletted);
   if (!fileSize) return std::nullopt;
   Bytes file(*fileSize);
   encodeBmpInto(image, palette, file);

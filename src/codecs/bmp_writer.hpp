@@ -19,10 +19,14 @@ namespace vantrix {
 // a pixel, the bottom-up RGBA layout, or sizes a BMP header cannot hold.
 std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette);
 
+// How an image of one byte a pixel is written: as an 8-bit BMP with the palette, or as the
+// 24-bit BMP of the colours (0xAARRGGBB) its indices stand for in the palette.
+enum class BmpIndices { paletted, trueColour };
+
 // Writes encodeBmp's bytes into the start of `file` and returns their count; 0 when the image
 // cannot be written as BMP or its file does not fit.
 std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
-                          std::span<std::uint8_t> file);
+                          std::span<std::uint8_t> file, BmpIndices indices = BmpIndices::paletted);
 
 // Writes encodeBmp's bytes to `path`, creating or emptying the file. illegalCall when the
 // image cannot be written as BMP (the file is then not touched), fileNotFound when the file

@@ -440,13 +440,14 @@ constexpr std::size_t kScanlineWindow = std::size_t{64} << 10;
 class StreamedRows final : public InflateSink {
  public:
   StreamedRows(const PngInfo& info, const PngPass& pass, const RowTarget& target,
-               const PixelArea& shown)
+               const PixelArea& shown, bool indices)
       : target_(target),
         part_(shownPart(info, target, shown)),
         convert_(converterFor<false>(info)),
         context_(contextFor<false>(info)),
         filters_(pngFiltersFor(info.filterUnit)),
-        rowLength_(pass.rowLength) {
+        rowLength_(pass.rowLength),
+        indices_(indices) {
     const std::uint32_t bitsPerPixel = pngChannels(info.colourType) * info.bitDepth;
     length_ = (std::size_t{part_.right} * bitsPerPixel + 7) / 8;
     count_ = part_.right > part_.left ? part_.right - part_.left : 0;
@@ -552,6 +553,10 @@ class StreamedRows final : public InflateSink {
 
   void convertRow(const std::uint8_t* row, std::uint32_t y) {
     if (y >= target_.height || y < part_.top || count_ == 0) return;
+    if (indices_) {
+      target_.sink->row(y, part_.left, row + part_.leftByte, count_);
+      return;
+    }
     convert_(row + part_.leftByte, count_, converted_.get(), 4, context_);
     target_.sink->row(y, part_.left, converted_.get(), count_);
   }
@@ -562,6 +567,7 @@ class StreamedRows final : public InflateSink {
   const ConvertContext context_;
   const PngFilters filters_;
   const std::size_t rowLength_;
+  const bool indices_;       // rows go to the sink as their palette indices
   std::size_t length_ = 0;   // data bytes restored of each row
   std::uint32_t count_ = 0;  // pixels converted of each row
   std::size_t stride_ = 0;
@@ -578,8 +584,8 @@ class StreamedRows final : public InflateSink {
 // Inflates a plain image's scanlines a window at a time and restores them for a sink as they
 // come. A damaged stream is refused for that even when a filter type was found bad first.
 PngError restoreStreamed(const PngInfo& info, const PngPass& pass, const RowTarget& target,
-                         const PixelArea& shown) {
-  StreamedRows rows(info, pass, target, shown);
+                         const PixelArea& shown, bool indices) {
+  StreamedRows rows(info, pass, target, shown, indices);
   const std::size_t windowSize = std::min(info.scanlineSize, kScanlineWindow);
   const std::unique_ptr<std::uint8_t[]> window(new (std::nothrow) std::uint8_t[windowSize]);
   if (!rows.ready() || !window) return PngError::outOfMemory;
@@ -656,9 +662,13 @@ PngError decodePngRowsInPlace(std::span<std::uint8_t> bytes, PngRowSink& sink,
   if (!passes) return why;
   const std::uint32_t width = std::min(info.width, limits.keptWidth);
   const std::uint32_t height = std::min(info.height, limits.keptHeight);
+  const bool plain = passes->size() == 1;
+  const bool indices = plain && info.colourType == 3 && info.bitDepth == 8 &&
+                       sink.takesIndices(width, height, contextFor<false>(info).table);
   if (!sink.begin(width, height)) return PngError::outOfMemory;
-  if (passes->size() == 1) {
-    return restoreStreamed(info, passes->front(), {nullptr, &sink, width, height}, limits.shown);
+  if (plain) {
+    return restoreStreamed(info, passes->front(), {nullptr, &sink, width, height}, limits.shown,
+                           indices);
   }
   // An interlaced picture is restored whole, then handed over row by row.
   auto image = makeOutput(info, PngTarget::compactImage, limits);

@@ -4,6 +4,8 @@
 // 0xAARRGGBB. Sixteen-bit samples keep their high byte, a "tRNS" colour key gives alpha 0,
 // and no gamma, background or colour-space correction is applied.
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,10 +38,17 @@ std::optional<PixelImage> decodePngBufferInPlace(std::span<std::uint8_t> bytes, 
 // its pixels and would rather not hold all of them.
 class PngRowSink {
  public:
+  // Asked before begin of a plain picture of 8-bit palette indices: true has its rows come as
+  // the indices themselves, one byte a pixel, that stand for `colours` (32-bit pixels).
+  virtual bool takesIndices(std::uint32_t /*width*/, std::uint32_t /*height*/,
+                            const std::array<std::uint32_t, 256>& /*colours*/) {
+    return false;
+  }
   // The kept picture's size, once every check but the image data's has passed. False stops
   // the decode with PngError::outOfMemory.
   virtual bool begin(std::uint32_t width, std::uint32_t height) = 0;
-  // Pixels [left, left + count) of kept row y, as 32-bit pixels 0xAARRGGBB. Rows come top
+  // Pixels [left, left + count) of kept row y, as 32-bit pixels 0xAARRGGBB (or indices, see
+  // takesIndices). Rows come top
   // first and only those of the shown part, which they cover (`left` may lie a few pixels
   // left of it, where samples of under 8 bits share a byte).
   virtual void row(std::uint32_t y, std::uint32_t left, const std::uint8_t* pixels,

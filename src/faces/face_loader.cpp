@@ -54,16 +54,33 @@ class CellSink final : public PngRowSink {
  public:
   explicit CellSink(const std::set<int>& indices) : indices_(indices) {}
 
+  // A palette picture's cells keep its indices, a quarter of its pixels' bytes, where it
+  // covers them all: a cell it leaves uncovered shows a background no index stands for.
+  bool takesIndices(std::uint32_t width, std::uint32_t height,
+                    const std::array<std::uint32_t, 256>& colours) override {
+    for (int index : indices_) {
+      std::uint32_t x = 0;
+      std::uint32_t y = 0;
+      if (faceCell(index, x, y) && (x + kFaceSize > width || y + kFaceSize > height)) {
+        return false;
+      }
+    }
+    colours_ = colours;
+    bytesPerPixel_ = 1;
+    return true;
+  }
+
   bool begin(std::uint32_t width, std::uint32_t height) override {
     for (int index : indices_) {
       Cell cell{index, 0, 0, std::nullopt};
       if (!faceCell(index, cell.x, cell.y)) continue;
-      const std::size_t pitch = std::size_t{kFaceSize} * 4;
+      const std::size_t pitch = std::size_t{kFaceSize} * static_cast<std::size_t>(bytesPerPixel_);
       // Where the picture does not cover the cell, the canvas's background shows.
       const bool covered = cell.x + kFaceSize <= width && cell.y + kFaceSize <= height;
-      cell.image =
-          covered ? PixelImage::makeForOverwrite(PixelLayout::full, 4, kFaceSize, kFaceSize, pitch)
-                  : PixelImage::make(PixelLayout::full, 4, kFaceSize, kFaceSize, pitch);
+      cell.image = covered ? PixelImage::makeForOverwrite(PixelLayout::full, bytesPerPixel_,
+                                                          kFaceSize, kFaceSize, pitch)
+                           : PixelImage::make(PixelLayout::full, bytesPerPixel_, kFaceSize,
+                                              kFaceSize, pitch);
       if (!cell.image) return false;
       if (!covered) cell.image->fill(Canvas::kTrueColourBackground);
       cells_.push_back(std::move(cell));
@@ -78,17 +95,22 @@ class CellSink final : public PngRowSink {
       const std::uint32_t from = std::max(left, cell.x);
       const std::uint32_t to = std::min(left + count, cell.x + kFaceSize);
       if (from >= to) continue;
-      std::memcpy(cell.image->row(y - cell.y) + std::size_t{from - cell.x} * 4,
-                  pixels + std::size_t{from - left} * 4, std::size_t{to - from} * 4);
+      const auto unit = static_cast<std::size_t>(bytesPerPixel_);
+      std::memcpy(cell.image->row(y - cell.y) + std::size_t{from - cell.x} * unit,
+                  pixels + std::size_t{from - left} * unit, std::size_t{to - from} * unit);
     }
   }
 
-  // The cells by face index.
-  std::map<int, PixelImage> takeCells() {
-    std::map<int, PixelImage> cells;
+  // The face set drawn: its cells by face index, with the colours of their indices.
+  DrawnFaceSet take() {
+    DrawnFaceSet drawn;
     for (Cell& cell : cells_)
-      cells.emplace(cell.index, std::move(*cell.image));
-    return cells;
+      drawn.cells.emplace(cell.index, std::move(*cell.image));
+    if (bytesPerPixel_ == 1) {
+      drawn.palette = colours_;
+      drawn.indices = BmpIndices::trueColour;
+    }
+    return drawn;
   }
 
  private:
@@ -100,6 +122,8 @@ class CellSink final : public PngRowSink {
   };
   const std::set<int>& indices_;
   std::vector<Cell> cells_;
+  int bytesPerPixel_ = 4;
+  Palette colours_{};
 };
 
 // The face set drawn for its faces: a PNG face set with `cells` asked for gives only those
@@ -125,7 +149,7 @@ std::optional<DrawnFaceSet> drawFaceSet(FaceSetFile& file, const std::set<int>* 
     }
     CellSink sink(*cells);
     if (decodePngRowsInPlace(*bytes, sink, limits) != PngError::none) return std::nullopt;
-    return DrawnFaceSet{std::nullopt, sink.takeCells()};
+    return sink.take();
   }
   if (file.kind == FaceSetKind::png) {
     std::optional<PixelImage> image =
@@ -192,9 +216,10 @@ std::optional<PixelImage> cutCell(const Canvas& canvas, int index) {
 
 // The Base64 text of a face's 48 × 48 BMP file appended to `text`, through memory on the
 // stack, whose pages the face set's decoding has touched already.
-void appendBmpBase64(const PixelImage& cell, const Palette& palette, std::string& text) {
+void appendBmpBase64(const PixelImage& cell, const Palette& palette, BmpIndices indices,
+                     std::string& text) {
   std::array<std::uint8_t, kFaceBmpBytes> bmp;
-  const std::size_t size = encodeBmpInto(cell, palette, bmp);
+  const std::size_t size = encodeBmpInto(cell, palette, bmp, indices);
   if (size > 0) appendBase64(text, ByteView(bmp.data(), size));
 }
 
@@ -268,7 +293,7 @@ void FaceLoader::appendFace(const FaceSlot& face, std::string& text) const {
   if (!drawn) return;
   if (!drawn->canvas) {
     if (auto cell = drawn->cells.find(face.index); cell != drawn->cells.end()) {
-      appendBmpBase64(cell->second, drawn->palette, text);
+      appendBmpBase64(cell->second, drawn->palette, drawn->indices, text);
       return;
     }
     // A face that was not announced: its face set is drawn again, whole.
@@ -279,7 +304,7 @@ void FaceLoader::appendFace(const FaceSlot& face, std::string& text) const {
   }
   const Canvas& canvas = *drawn->canvas;
   if (const std::optional<PixelImage> cell = cutCell(canvas, face.index)) {
-    appendBmpBase64(*cell, canvas.palette(), text);
+    appendBmpBase64(*cell, canvas.palette(), BmpIndices::paletted, text);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "codecs/bmp_writer.hpp"
 #include "common/paths.hpp"
 #include "faces/face_files.hpp"
 #include "faces/face_set_lookup.hpp"
@@ -16,11 +17,14 @@
 namespace vantrix {
 
 // A face set as drawn for a loader's faces: a canvas to cut any face from, or only the cells
-// of its announced faces (by index), each as the canvas would give it, with its palette.
+// of its announced faces (by index), each as the canvas would give it or as the palette
+// indices that stand for those pixels, with its palette.
 struct DrawnFaceSet {
   std::optional<Canvas> canvas;
   std::map<int, PixelImage> cells;
   Palette palette{};
+  // How cells of palette indices are written: those of a palette PNG as true colour.
+  BmpIndices indices = BmpIndices::paletted;
 };
 
 // Makes the pictures of a save's faces: each face is cut from its face set in the FaceSet
