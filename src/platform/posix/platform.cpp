@@ -213,13 +213,14 @@ ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view tex
   // Writing through a link replaces the file it points to, as writing in place would.
   std::string path = requestedPath;
   struct stat info {};
-  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+  bool exists = ::lstat(path.c_str(), &info) == 0;
+  if (exists && S_ISLNK(info.st_mode)) {
     if (char* target = ::realpath(path.c_str(), nullptr)) {
       path = target;
       std::free(target);
     }
+    exists = ::stat(path.c_str(), &info) == 0;
   }
-  bool exists = ::stat(path.c_str(), &info) == 0;
   if (exists) {
     if (S_ISDIR(info.st_mode)) return ReplaceStatus::cannotOpen;
     // An existing output must be writable as it stands; opened for reading too where it may
