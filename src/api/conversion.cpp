@@ -52,6 +52,10 @@ class SourceFiles final : public FaceFiles {
 Conversion documentOf(const SavePreview& preview, const std::string& inputPath,
                       const std::string& shownName, PathStyle style, FaceFiles& files) {
   const FaceLoader faces(inputPath, style, preview.faces, files);
+  // The face sets are drawn first: the document, allocated next, then takes the memory
+  // their drawing gave back.
+  for (const FaceSlot& face : preview.faces)
+    faces.prepare(face);
   auto faceBitmap = [&](int slot, std::string& document) {
     faces.appendFaceBitmap(preview.faces[static_cast<std::size_t>(slot - 1)], document);
   };

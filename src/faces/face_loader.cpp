@@ -265,6 +265,17 @@ const std::optional<DrawnFaceSet>& FaceLoader::faceSet(const std::string& name) 
   return drawn_.emplace(name, std::move(drawn)).first->second;
 }
 
+void FaceLoader::prepare(const FaceSlot& face) const {
+  if (face.name.empty()) return;
+  try {
+    faceSet(face.name);
+  } catch (const std::bad_alloc&) {
+    drawn_.erase(face.name);
+  } catch (const std::length_error&) {
+    drawn_.erase(face.name);
+  }
+}
+
 std::string FaceLoader::loadFaceBitmap(const FaceSlot& face) const {
   std::string bitmap;
   appendFaceBitmap(face, bitmap);
