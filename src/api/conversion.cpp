@@ -54,8 +54,7 @@ Conversion documentOf(const SavePreview& preview, const std::string& inputPath,
   const FaceLoader faces(inputPath, style, preview.faces, files);
   // The face sets are drawn first: the document, allocated next, then takes the memory
   // their drawing gave back.
-  for (const FaceSlot& face : preview.faces)
-    faces.prepare(face);
+  faces.prepare(preview.faces);
   auto faceBitmap = [&](int slot, std::string& document) {
     faces.appendFaceBitmap(preview.faces[static_cast<std::size_t>(slot - 1)], document);
   };

@@ -265,15 +265,19 @@ const std::optional<DrawnFaceSet>& FaceLoader::faceSet(const std::string& name) 
   return drawn_.emplace(name, std::move(drawn)).first->second;
 }
 
-void FaceLoader::prepare(const FaceSlot& face) const {
-  if (face.name.empty()) return;
-  try {
-    faceSet(face.name);
-  } catch (const std::bad_alloc&) {
-    drawn_.erase(face.name);
-  } catch (const std::length_error&) {
-    drawn_.erase(face.name);
+void FaceLoader::prepare(std::span<const FaceSlot> faces) const {
+  for (const FaceSlot& face : faces) {
+    if (face.name.empty()) continue;
+    try {
+      faceSet(face.name);
+    } catch (const std::bad_alloc&) {
+      drawn_.erase(face.name);
+    } catch (const std::length_error&) {
+      drawn_.erase(face.name);
+    }
   }
+  spareMemory_ = PixelBytes();
+  lookups_.spareBytes = Bytes();
 }
 
 std::string FaceLoader::loadFaceBitmap(const FaceSlot& face) const {

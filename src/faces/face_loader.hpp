@@ -50,10 +50,11 @@ class FaceLoader {
 
   // The Base64 BMP of one face, or empty text when its face set is missing or unreadable.
   std::string loadFaceBitmap(const FaceSlot& face) const;
-  // Draws the face set of `face` now, so that what is allocated next (the document) takes
-  // the memory the drawing gave back rather than fresh pages. A face set that does not fit
-  // in memory is tried again when its face is asked for.
-  void prepare(const FaceSlot& face) const;
+  // Draws the face sets of `faces` now and lets go of the memory kept for the next one, so
+  // that what is allocated next (the document) takes the memory the drawing gave back rather
+  // than fresh pages. A face set that does not fit in memory is tried again when its face is
+  // asked for.
+  void prepare(std::span<const FaceSlot> faces) const;
   // loadFaceBitmap's text appended to `text`, where a document is written in place.
   void appendFaceBitmap(const FaceSlot& face, std::string& text) const;
 
