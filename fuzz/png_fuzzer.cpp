@@ -2,11 +2,13 @@
 // same reason, and give the same pixels; a face set's picture is then drawn as the face
 // loader draws it. A decode that keeps a corner and may overwrite its copy of the file (as
 // the face loader's does) accepts and refuses alike too, and gives that corner's pixels, or
-// those of the part of it it is asked to show; so does a decode that hands rows to a sink.
+// those of the part of it it is asked to show; so does a decode that hands rows to a sink,
+// as pixels or as palette indices.
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -57,12 +59,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace {
 
-// Keeps the rows it is handed, checking that they come top first and inside the picture.
+// Keeps the rows it is handed, checking that they come top first and inside the picture;
+// asked to, it takes a palette picture's rows as indices and keeps the colours they stand for.
 struct RowsKept final : PngRowSink {
+  explicit RowsKept(bool asIndices) : asIndices(asIndices) {}
+  const bool asIndices;
+  bool indices = false;
+  std::array<std::uint32_t, 256> colours{};
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::vector<std::uint32_t> pixels;
   std::uint32_t nextRow = 0;
+  bool takesIndices(std::uint32_t, std::uint32_t,
+                    const std::array<std::uint32_t, 256>& given) override {
+    colours = given;
+    indices = asIndices;
+    return indices;
+  }
   bool begin(std::uint32_t w, std::uint32_t h) override {
     width = w;
     height = h;
@@ -73,8 +86,10 @@ struct RowsKept final : PngRowSink {
            std::uint32_t count) override {
     FUZZ_CHECK(y >= nextRow && y < height && left <= width && count <= width - left);
     nextRow = y + 1;
-    for (std::uint32_t i = 0; i < count; ++i)
-      pixels[std::size_t{y} * width + left + i] = loadPixel32(data + 4 * std::size_t{i});
+    for (std::uint32_t i = 0; i < count; ++i) {
+      pixels[std::size_t{y} * width + left + i] =
+          indices ? colours[data[i]] : loadPixel32(data + 4 * std::size_t{i});
+    }
   }
 };
 
@@ -101,13 +116,15 @@ void checkCorner(ByteView file, PngTarget target, const std::optional<PixelImage
       FUZZ_CHECK(pixelAt(*part, x, y) == pixelAt(*whole, x, y));
   }
   if (target != PngTarget::compactImage) return;
-  copy.assign(file.begin(), file.end());
-  RowsKept rows;
-  FUZZ_CHECK(decodePngRowsInPlace(copy, rows, corner) == wholeWhy);
-  FUZZ_CHECK(rows.width == part->width() && rows.height == part->height());
-  for (std::uint32_t y = top; y < bottom; ++y) {
-    for (std::uint32_t x = left; x < right; ++x)
-      FUZZ_CHECK(rows.pixels[std::size_t{y} * rows.width + x] == pixelAt(*whole, x, y));
+  for (bool asIndices : {false, true}) {
+    copy.assign(file.begin(), file.end());
+    RowsKept rows(asIndices);
+    FUZZ_CHECK(decodePngRowsInPlace(copy, rows, corner) == wholeWhy);
+    FUZZ_CHECK(rows.width == part->width() && rows.height == part->height());
+    for (std::uint32_t y = top; y < bottom; ++y) {
+      for (std::uint32_t x = left; x < right; ++x)
+        FUZZ_CHECK(rows.pixels[std::size_t{y} * rows.width + x] == pixelAt(*whole, x, y));
+    }
   }
 }
 
