@@ -62,7 +62,7 @@ namespace {
 // Keeps the rows it is handed, checking that they come top first and inside the picture;
 // asked to, it takes a palette picture's rows as indices and keeps the colours they stand for.
 struct RowsKept final : PngRowSink {
-  explicit RowsKept(bool asIndices) : asIndices(asIndices) {}
+  explicit RowsKept(bool indicesWanted) : asIndices(indicesWanted) {}
   const bool asIndices;
   bool indices = false;
   std::array<std::uint32_t, 256> colours{};
