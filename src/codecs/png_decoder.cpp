@@ -294,7 +294,8 @@ std::optional<PixelImage> makeOutput(const PngInfo& info, PngTarget target,
   return PixelImage::makeForOverwrite(layout, 4, width, height, *pitch);
 }
 
-// Where reconstruct puts the pixels it converts: into an image, or row by row into a sink.
+// Where restored rows' pixels go: into an image (reconstruct), or row by row into a sink
+// (StreamedRows).
 struct RowTarget {
   PixelImage* image = nullptr;  // its size is the kept picture's
   PngRowSink* sink = nullptr;   // used where there is no image
@@ -326,12 +327,13 @@ ShownPart shownPart(const PngInfo& info, const RowTarget& target, const PixelAre
 }
 
 // Undoes the filters of every row in place, in one forward sweep over all passes, and
-// converts each row, as far as it lies in the kept picture, as soon as it is restored. Of a
+// converts each row into the target's image, as far as it lies in the kept picture, as soon
+// as it is restored. Of a
 // plain image only the part `shown` needs is restored and converted; every row's filter
 // type is checked all the same.
 PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, const RowTarget& target,
                      const PixelArea& shown) {
-  const bool rgba = target.image && target.image->layout() == PixelLayout::bottomUpRgba;
+  const bool rgba = target.image->layout() == PixelLayout::bottomUpRgba;
   const ConvertRow convert = rgba ? converterFor<true>(info) : converterFor<false>(info);
   const ConvertContext context = rgba ? contextFor<true>(info) : contextFor<false>(info);
   const PngFilters filters = pngFiltersFor(info.filterUnit);
@@ -351,8 +353,6 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, const Ro
   const std::uint32_t left = part.left;
   const std::size_t leftByte = part.leftByte;
   const std::uint32_t bitsPerPixel = pngChannels(info.colourType) * info.bitDepth;
-  // A sink gets each row converted into this one first.
-  Bytes sinkRow(target.image ? 0 : std::size_t{right - left} * 4);
 
   std::uint8_t* position = info.scanlines.get();
   for (const PngPass& pass : passes) {
@@ -376,11 +376,6 @@ PngError reconstruct(PngInfo& info, const std::vector<PngPass>& passes, const Ro
       // y stays below the height, so it fits in 32 bits.
       const std::uint32_t y = pass.rowStart + r * pass.rowStep;
       if (y >= target.height || y < top || count == 0) return;
-      if (!target.image) {
-        convert(row + leftByte, count, sinkRow.data(), 4, context);
-        target.sink->row(y, left, sinkRow.data(), count);
-        return;
-      }
       const std::uint32_t stored = rgba ? target.height - 1 - y : y;
       convert(row + leftByte, count,
               target.image->row(stored) + columnOffset + std::size_t{left} * 4, step, context);
