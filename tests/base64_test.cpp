@@ -54,6 +54,10 @@ TEST(Base64, EncodesEachRowOfTheTable) {
   };
   for (const auto& row : rows) {
     EXPECT_EQ(encodeBase64(row.input), row.text) << row.text;
+    // Appended in place, as a document takes a face, the text before stays as it was.
+    std::string document = "<bitmap>";
+    appendBase64(document, row.input);
+    EXPECT_EQ(document, "<bitmap>" + row.text);
   }
 }
 

@@ -580,6 +580,18 @@ TEST(BmpWriter, PadsRowsAndTakesEitherStoredLayout) {
   EXPECT_EQ(encodeBmpInto(*image, palette, stale), bmp->size());
   EXPECT_EQ(stale, *bmp);
   EXPECT_EQ(encodeBmpInto(*image, palette, std::span(stale).first(bmp->size() - 1)), 0u);
+  // As true colour, the indices give the 24-bit BMP of the pixels they stand for.
+  auto pixels = PixelImage::make(PixelLayout::full, 4, 5, 3, 32);
+  ASSERT_TRUE(pixels);
+  for (std::uint32_t y = 0; y < 3; ++y) {
+    for (std::uint32_t x = 0; x < 5; ++x)
+      storePixel32(pixels->row(y) + 4 * x, palette[image->row(y)[x]] | 0xFF000000u);
+  }
+  const auto trueColour = encodeBmp(*pixels, palette);
+  ASSERT_TRUE(trueColour);
+  stale.assign(trueColour->size(), 0xA5);
+  EXPECT_EQ(encodeBmpInto(*image, palette, stale, BmpIndices::trueColour), trueColour->size());
+  EXPECT_EQ(stale, *trueColour);
   Canvas canvas = freshCanvas();
   EXPECT_EQ(loadBmpToCanvas(canvas, *bmp), ImageStatus::success);
   EXPECT_EQ(canvas.palette(), palette);

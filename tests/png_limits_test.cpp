@@ -102,31 +102,53 @@ TEST(PngLimits, TheInflateBoundIsTheRatioTimesTheImageDataLength) {
 
 // ---- Files ---------------------------------------------------------------------------------
 
-// Rows below the part a caller shows are not restored, but a filter type that does not exist
-// in any of them still refuses the file, through an image or through a sink.
-TEST(PngLimits, RowsBelowTheShownPartStillHaveTheirFilterChecked) {
+// A file whose scanlines are wrong is refused for the same reason through an image and through
+// a sink, whose decode restores rows while it inflates: a damaged or short stream is reported
+// as such even where a bad filter type comes first, and rows below the part a caller shows
+// are not restored but still have their filter type checked.
+struct ScanlineFault {
+  std::string name;
+  std::uint32_t height;  // rows of 4 grey samples; past 16,384 they outgrow the sink's window
+  std::size_t badFilterRow;
+  PngError why;
+  int damage;  // 0: none; 1: a wrong Adler-32; 2: the last row missing
+};
+
+TEST(PngLimits, ScanlineFaultsAreJudgedAlikeThroughAnImageAndASink) {
   struct NoRows final : PngRowSink {
     bool begin(std::uint32_t, std::uint32_t) override { return true; }
     void row(std::uint32_t, std::uint32_t, const std::uint8_t*, std::uint32_t) override {}
   };
-  Bytes scanlines;
-  for (int filter : {0, 1, 2, 5}) {  // the last row's type 5 does not exist
-    scanlines.push_back(static_cast<std::uint8_t>(filter));
-    scanlines.insert(scanlines.end(),
-                     {std::uint8_t{10}, std::uint8_t{20}, std::uint8_t{30}, std::uint8_t{40}});
+  const std::vector<ScanlineFault> faults = {
+      {"bad filter below the part shown", 4, 3, PngError::badFilter, 0},
+      {"bad filter far below, past the window", 20000, 19999, PngError::badFilter, 0},
+      {"bad filter, then a wrong checksum", 4, 0, PngError::inflateFailed, 1},
+      {"bad filter, then a wrong checksum past the window", 20000, 0, PngError::inflateFailed, 1},
+      {"bad filter, then a row too few", 4, 0, PngError::wrongInflatedSize, 2},
+      {"only Paeth", 20000, SIZE_MAX, PngError::none, 0},
+  };
+  for (const ScanlineFault& fault : faults) {
+    Bytes scanlines;
+    for (std::size_t r = 0; r < fault.height; ++r) {
+      scanlines.push_back(r == fault.badFilterRow ? 5 : 4);
+      scanlines.insert(scanlines.end(), {std::uint8_t{10}, std::uint8_t{20}, std::uint8_t{30},
+                                         static_cast<std::uint8_t>(r)});
+    }
+    if (fault.damage == 2) scanlines.resize(scanlines.size() - 5);
+    Bytes stream = zlib(scanlines);
+    if (fault.damage == 1) stream.back() ^= 1;
+    const Bytes file = pngFile({ihdr(4, fault.height, 8, 0), idat(stream), iend()});
+    DecodeLimits topLeft;
+    topLeft.shown = {0, 0, 2, 2};
+    PngError why = PngError::none;
+    EXPECT_EQ(decodePngBuffer(file, PngTarget::compactImage, &why, topLeft).has_value(),
+              fault.why == PngError::none)
+        << fault.name;
+    EXPECT_EQ(why, fault.why) << fault.name;
+    NoRows sink;
+    Bytes copy = file;
+    EXPECT_EQ(decodePngRowsInPlace(copy, sink, topLeft), fault.why) << fault.name;
   }
-  Bytes file = pngFile({ihdr(4, 4, 8, 0), idat(zlib(scanlines)), iend()});
-  DecodeLimits topLeft;
-  topLeft.shown = {0, 0, 2, 2};
-  PngError why = PngError::none;
-  EXPECT_FALSE(decodePngBuffer(file, PngTarget::compactImage, &why, topLeft));
-  EXPECT_EQ(why, PngError::badFilter);
-  NoRows sink;
-  EXPECT_EQ(decodePngRowsInPlace(file, sink, topLeft), PngError::badFilter);
-  scanlines[15] = 4;  // Paeth: the file decodes
-  file = pngFile({ihdr(4, 4, 8, 0), idat(zlib(scanlines)), iend()});
-  EXPECT_TRUE(decodePngBuffer(file, PngTarget::compactImage, &why, topLeft));
-  EXPECT_EQ(decodePngRowsInPlace(file, sink, topLeft), PngError::none);
 }
 
 const std::filesystem::path kSuite = std::filesystem::path(VANTRIX_TEST_DATA) / "pngsuite";
