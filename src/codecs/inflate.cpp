@@ -28,8 +28,10 @@ enum class Ending { complete, overran, overranPastInput, damaged, cut, needsRoom
 
 // ---- Decode tables -----------------------------------------------------------------------
 // An entry is val << 16 | op << 8 | bits: `bits` is the length of the code it stands for, and
-// op says what it is. A code longer than the root bits takes two looks: the root entry links
-// to a second-level table indexed by the code's next bits.
+// op says what it is. A length or distance base counts its extra bits in `bits` too, so that
+// the code and the bits after it leave the bit buffer in one shift, one step less in the chain
+// of dependent steps that bounds the decode loop. A code longer than the root bits takes two looks:
+// the root entry links to a second-level table indexed by the code's next bits.
 
 constexpr std::uint32_t kLiteral = 0x00;
 constexpr std::uint32_t kBase = 0x10;  // a length or distance base; low 4 bits: extra bits
@@ -89,11 +91,13 @@ constexpr std::uint32_t symbolEntry(CodeKind kind, unsigned symbol, unsigned len
       if (symbol == 256) return entry(0, kEndOfBlock, length);
       // 286 and 287 have codes in the fixed code but stand for nothing.
       if (symbol >= 286) return entry(0, kInvalid, length);
-      return entry(kLengthBase[symbol - 257], kBase | kLengthExtra[symbol - 257], length);
+      return entry(kLengthBase[symbol - 257], kBase | kLengthExtra[symbol - 257],
+                   length + kLengthExtra[symbol - 257]);
     case CodeKind::distances:
       // 30 and 31 likewise.
       if (symbol >= 30) return entry(0, kInvalid, length);
-      return entry(kDistanceBase[symbol], kBase | kDistanceExtra[symbol], length);
+      return entry(kDistanceBase[symbol], kBase | kDistanceExtra[symbol],
+                   length + kDistanceExtra[symbol]);
   }
   return entry(0, kInvalid, length);
 }
@@ -337,6 +341,14 @@ inline std::uint32_t lookUp(const std::uint32_t* table, unsigned rootBits, std::
   return e & kLink << 8 ? linkedEntry(table, rootBits, e, window) : e;
 }
 
+// A length or distance: the base plus the extra bits after its code, taken with the code.
+inline std::size_t takeBase(BitReader& in, std::uint32_t e) {
+  const unsigned extra = opOf(e) & 0xF;
+  const auto more = static_cast<std::uint32_t>(in.window() >> (bitsOf(e) - extra));
+  in.drop(bitsOf(e));
+  return valOf(e) + (more & ((1u << extra) - 1));
+}
+
 bool readDynamicTables(BitReader& in, Tables& tables) {
   in.refill();
   const unsigned literalCount = in.take(5) + 257;
@@ -477,56 +489,73 @@ Ending overrunAt(const BitReader& in) {
   constexpr unsigned literalBits = kLiteralRootBits;
   constexpr unsigned distanceBits = kDistanceRootBits;
   for (;;) {
-    // The fast loop: input for two refills and room for any step.
-    while (in.canRefillFastTwice() && static_cast<std::size_t>(outEnd - out) >= kFastRoom) {
+    // The fast loop: input for two refills and room for any step. A step starts with the
+    // buffer topped up and its first symbol looked up, and ends by doing both for the next, so
+    // it refills at most twice after its check: before a match that follows literals, and at
+    // its end. After a match both come before the copy, whose mispredicted loop exits then no
+    // longer hold them back.
+    auto fast = [&] {
+      return in.canRefillFastTwice() && static_cast<std::size_t>(outEnd - out) >= kFastRoom;
+    };
+    constexpr std::uint32_t rootMask = (1u << literalBits) - 1;
+    auto lookUpNext = [&] {
       in.refillFast();
-      // Literals of codes within the root bits, the most common symbols, take one look and
-      // one test; a link to a longer code is followed only when the entry is none of them.
-      constexpr std::uint32_t rootMask = (1u << literalBits) - 1;
-      std::uint32_t e = literals[in.window() & rootMask];
-      if (isLiteral(e)) {
-        // Three literals fit in the 56 bits of a refill.
-        in.drop(bitsOf(e));
-        *out++ = static_cast<std::uint8_t>(valOf(e));
-        e = literals[in.window() & rootMask];
+      return literals[in.window() & rootMask];
+    };
+    if (fast()) {
+      std::uint32_t e = lookUpNext();
+      while (fast()) {
+        // Literals of codes within the root bits, the most common symbols, take one look and
+        // one test; a link to a longer code is followed only when the entry is none of them.
         if (isLiteral(e)) {
+          // Three literals fit in the 56 bits of a refill.
           in.drop(bitsOf(e));
           *out++ = static_cast<std::uint8_t>(valOf(e));
           e = literals[in.window() & rootMask];
           if (isLiteral(e)) {
             in.drop(bitsOf(e));
             *out++ = static_cast<std::uint8_t>(valOf(e));
+            e = literals[in.window() & rootMask];
+            if (isLiteral(e)) {
+              in.drop(bitsOf(e));
+              *out++ = static_cast<std::uint8_t>(valOf(e));
+              e = lookUpNext();
+              continue;
+            }
+          }
+          // The symbol after the literals is looked up already; its bits stay where they are
+          // while the buffer is topped up for a whole match.
+          in.refillFast();
+        }
+        if (e & kLink << 8) {
+          e = linkedEntry(literals, literalBits, e, in.window());
+          if (isLiteral(e)) {
+            in.drop(bitsOf(e));
+            *out++ = static_cast<std::uint8_t>(valOf(e));
+            e = lookUpNext();
             continue;
           }
         }
-        // The symbol after the literals is looked up already; its bits stay where they are
-        // while the buffer is topped up for a whole match.
-        in.refillFast();
-      }
-      if (e & kLink << 8) {
-        e = linkedEntry(literals, literalBits, e, in.window());
-        if (isLiteral(e)) {
-          in.drop(bitsOf(e));
-          *out++ = static_cast<std::uint8_t>(valOf(e));
+        const std::uint32_t op = opOf(e);
+        if (op & kBase) {
+          const std::size_t length = takeBase(in, e);
+          const std::uint32_t d = lookUp(distances, distanceBits, in.window());
+          if (!hasBase(d)) {
+            in.drop(bitsOf(d));
+            return finish(faultAt(in));  // an invalid distance code
+          }
+          const std::size_t distance = takeBase(in, d);
+          if (distance > static_cast<std::size_t>(out - outStart))
+            return finish(faultAt(in));  // too far back
+          e = lookUpNext();
+          copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
+          out += length;
           continue;
         }
+        in.drop(bitsOf(e));
+        if (op == kEndOfBlock) return finish(Ending::complete);
+        return finish(faultAt(in));  // an invalid literal/length code
       }
-      in.drop(bitsOf(e));
-      const std::uint32_t op = opOf(e);
-      if (op & kBase) {
-        const std::size_t length = valOf(e) + in.take(op & 0xF);
-        const std::uint32_t d = lookUp(distances, distanceBits, in.window());
-        in.drop(bitsOf(d));
-        if (!hasBase(d)) return finish(faultAt(in));  // an invalid distance code
-        const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
-        if (distance > static_cast<std::size_t>(out - outStart))
-          return finish(faultAt(in));  // too far back
-        copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
-        out += length;
-        continue;
-      }
-      if (op == kEndOfBlock) return finish(Ending::complete);
-      return finish(faultAt(in));  // an invalid literal/length code
     }
 
     // Near either end: one step at a time, every bound checked.
@@ -535,20 +564,22 @@ Ending overrunAt(const BitReader& in) {
     }
     in.refill();
     const std::uint32_t e = lookUp(literals, literalBits, in.window());
-    in.drop(bitsOf(e));
     const std::uint32_t op = opOf(e);
     if (op == kLiteral) {
+      in.drop(bitsOf(e));
       if (out == outEnd) return finish(overrunAt(in));
       *out++ = static_cast<std::uint8_t>(valOf(e));
       if (in.farPastEnd()) return finish(Ending::cut);
       continue;
     }
     if (op & kBase) {
-      const std::size_t length = valOf(e) + in.take(op & 0xF);
+      const std::size_t length = takeBase(in, e);
       const std::uint32_t d = lookUp(distances, distanceBits, in.window());
-      in.drop(bitsOf(d));
-      if (!hasBase(d)) return finish(faultAt(in));  // an invalid distance code
-      const std::size_t distance = valOf(d) + in.take(opOf(d) & 0xF);
+      if (!hasBase(d)) {
+        in.drop(bitsOf(d));
+        return finish(faultAt(in));  // an invalid distance code
+      }
+      const std::size_t distance = takeBase(in, d);
       if (distance > static_cast<std::size_t>(out - outStart))
         return finish(faultAt(in));  // too far back
       if (length > static_cast<std::size_t>(outEnd - out)) return finish(overrunAt(in));
@@ -557,6 +588,7 @@ Ending overrunAt(const BitReader& in) {
       if (in.farPastEnd()) return finish(Ending::cut);
       continue;
     }
+    in.drop(bitsOf(e));
     if (op == kEndOfBlock) return finish(in.withinInput() ? Ending::complete : Ending::cut);
     return finish(faultAt(in));  // an invalid literal/length code
   }
