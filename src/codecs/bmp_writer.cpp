@@ -1,6 +1,7 @@
 #include "codecs/bmp_writer.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -39,6 +40,23 @@ std::optional<std::size_t> bmpFileSize(const PixelImage& image, BmpIndices indic
     return std::nullopt;
   }
   return *fileSize;
+}
+
+// Blue, green, red of a colour 0xAARRGGBB, as a BMP stores them.
+inline void storeBgr(std::uint8_t* to, std::uint32_t colour) {
+  to[0] = static_cast<std::uint8_t>(colour);
+  to[1] = static_cast<std::uint8_t>(colour >> 8);
+  to[2] = static_cast<std::uint8_t>(colour >> 16);
+}
+
+// The same in one store where the machine is little-endian, which writes the alpha byte after
+// them too: the next pixel overwrites it.
+inline void storeBgrAndMore(std::uint8_t* to, std::uint32_t colour) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(to, &colour, 4);
+  } else {
+    storeBgr(to, colour);
+  }
 }
 
 }  // namespace
@@ -96,22 +114,18 @@ std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
     if (paletted) {
       std::memcpy(out, pixels, width);
     } else if (image.bytesPerPixel() == 1) {
-      // Indices written as the colours they stand for, 0xAARRGGBB: blue, green, red.
+      // Indices written as the colours they stand for.
       std::uint8_t* to = out;
-      for (std::uint32_t x = 0; x < width; ++x, to += 3) {
-        const std::uint32_t colour = palette[pixels[x]];
-        to[0] = static_cast<std::uint8_t>(colour);
-        to[1] = static_cast<std::uint8_t>(colour >> 8);
-        to[2] = static_cast<std::uint8_t>(colour >> 16);
-      }
+      for (std::uint32_t x = 0; x + 1 < width; ++x, to += 3)
+        storeBgrAndMore(to, palette[pixels[x]]);
+      if (width > 0) storeBgr(to, palette[pixels[width - 1]]);
     } else {
+      // 0xAARRGGBB is stored as blue, green, red, alpha: the first three are the BMP's, and
+      // the fourth is overwritten by the next pixel.
       std::uint8_t* to = out;
-      for (std::uint32_t x = 0; x < width; ++x, pixels += 4, to += 3) {
-        // 0xAARRGGBB is stored as blue, green, red, alpha: the first three are the BMP's.
-        to[0] = pixels[0];
-        to[1] = pixels[1];
-        to[2] = pixels[2];
-      }
+      for (std::uint32_t x = 0; x + 1 < width; ++x, pixels += 4, to += 3)
+        std::memcpy(to, pixels, 4);
+      if (width > 0) std::memcpy(to, pixels, 3);
     }
   }
   return *fileSize;
