@@ -150,8 +150,9 @@ Bytes filteredFile(const Format& format, std::uint32_t width, const std::vector<
        idat(zlib(scanlines)), iend()});
 }
 
-// The pixels of a file as a decode hands its rows to a sink, in the compact form's layout.
-Bytes decodedByRows(Bytes file) {
+// The pixels of a file as a decode hands its rows to a sink, in the compact form's layout;
+// zeros outside the part shown.
+Bytes decodedByRows(Bytes file, const DecodeLimits& limits = kDefaultDecodeLimits) {
   struct IntoBytes final : PngRowSink {
     Bytes pixels;
     std::uint32_t width = 0;
@@ -167,7 +168,7 @@ Bytes decodedByRows(Bytes file) {
           pixels.begin() + static_cast<std::ptrdiff_t>((std::size_t{y} * width + left) * 4));
     }
   } sink;
-  const PngError why = decodePngRowsInPlace(file, sink);
+  const PngError why = decodePngRowsInPlace(file, sink, limits);
   EXPECT_EQ(why, PngError::none) << toString(why);
   return sink.pixels;
 }
@@ -191,6 +192,14 @@ TEST(PngPixels, FiltersRestoreRowsAtEveryFilterUnit) {
         EXPECT_TRUE(
             std::equal(image->bytes().begin(), image->bytes().end(), plain->bytes().begin()));
         EXPECT_TRUE(std::ranges::equal(decodedByRows(file), plain->bytes())) << "by rows";
+        // Rows above a part shown low in the picture are restored only as far as it needs.
+        DecodeLimits lower = kDefaultDecodeLimits;
+        lower.shown = {0, height - 2, width, height};
+        const Bytes part = decodedByRows(file, lower);
+        const auto shownFrom = static_cast<std::ptrdiff_t>(std::size_t{height - 2} * width * 4);
+        EXPECT_TRUE(std::equal(part.begin() + shownFrom, part.end(),
+                               plain->bytes().begin() + shownFrom))
+            << "the bottom rows by rows";
       }
     }
   }

@@ -432,6 +432,9 @@ constexpr std::size_t kScanlineWindow = std::size_t{64} << 10;
 // over, and checks every row's filter type. The rows needed are copied out of the inflater's
 // window (whose bytes later matches copy) and restored beside the row above; a Paeth row
 // waits for the next, so that two Paeth rows are restored in one sweep as in reconstruct.
+// A row above the shown part is needed only until a later row at most as low as the part's
+// top restores from its own bytes (filter None or Sub): rows above that one are skipped where
+// the bytes at hand show it, which in adaptively filtered pictures is most of them.
 class StreamedRows final : public InflateSink {
  public:
   StreamedRows(const PngInfo& info, const PngPass& pass, const RowTarget& target,
@@ -462,12 +465,12 @@ class StreamedRows final : public InflateSink {
 
   void take(const std::uint8_t* bytes, std::size_t count) override {
     while (count > 0) {
-      const bool restoring = error_ == PngError::none && row_ < part_.bottom;
-      // Rows below the part restored: only their filter types are checked.
-      if (at_ == 0 && !restoring && *bytes > 4 && error_ == PngError::none) {
-        error_ = PngError::badFilter;
+      if (at_ == 0) {
+        restoring_ = error_ == PngError::none && row_ < part_.bottom && !superseded(bytes, count);
+        // Rows not restored: only their filter types are checked.
+        if (!restoring_ && *bytes > 4 && error_ == PngError::none) error_ = PngError::badFilter;
       }
-      const std::size_t wanted = restoring ? 1 + length_ : 0;
+      const std::size_t wanted = restoring_ && error_ == PngError::none ? 1 + length_ : 0;
       if (at_ < wanted) {
         const std::size_t step = std::min(wanted - at_, count);
         std::memcpy(current_ + at_, bytes, step);
@@ -488,6 +491,30 @@ class StreamedRows final : public InflateSink {
   }
 
  private:
+  // Whether the row starting at `bytes` (of `count` at hand) is above the shown part and
+  // followed, at most as low as the part's top, by a row of filter None or Sub, which needs
+  // no row above it. A Paeth row waiting for this one is then not needed either.
+  bool superseded(const std::uint8_t* bytes, std::size_t count) {
+    if (part_.top >= part_.bottom) return true;  // nothing shown
+    if (row_ >= part_.top) return false;
+    if (breakRow_ <= row_) {
+      for (std::uint32_t s = std::max(row_ + 1, unseenRow_);; ++s) {
+        const std::size_t offset = std::size_t{s - row_} * rowLength_;
+        if (s > part_.top || offset >= count) {
+          unseenRow_ = s;
+          return false;
+        }
+        if (bytes[offset] <= 1) {
+          breakRow_ = s;
+          unseenRow_ = s + 1;
+          break;
+        }
+      }
+    }
+    waiting_ = nullptr;
+    return true;
+  }
+
   void restoreRow() {
     std::uint8_t* row = current_ + 1;
     if (waiting_) {
@@ -573,6 +600,9 @@ class StreamedRows final : public InflateSink {
   std::uint8_t* waiting_ = nullptr;  // a Paeth row waiting for the next
   std::uint32_t row_ = 0;            // the row whose bytes come now
   std::size_t at_ = 0;               // bytes of it come so far
+  bool restoring_ = false;           // whether it is restored
+  std::uint32_t breakRow_ = 0;       // a row of filter None or Sub found ahead, if above row_
+  std::uint32_t unseenRow_ = 0;      // the first row whose filter type was not looked at
   PngError error_ = PngError::none;
 };
 
