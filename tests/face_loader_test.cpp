@@ -293,12 +293,39 @@ TEST(FaceLoader, FacesSharingAFaceSetAreThoseOfSeparateLoaders) {
   game.write("FaceSet/Small.png", asText(rgbaFaceSetPng(60)));
   game.write("FaceSet/Party.png", asText(paletteFaceSetPng(192)));
   game.write("FaceSet/Tiny.png", asText(paletteFaceSetPng(60)));
+  // 8-bit BMP face sets whose cells come straight from the file, and near ones that are drawn.
+  auto bmpLike = [](auto change) {
+    testing::BmpRecipe recipe;
+    recipe.width = 192;
+    recipe.height = 192;
+    recipe.palette = testing::distinctPalette(256);
+    recipe.pixelData = testing::packRows(faceSetRows(192, 192), 8);
+    change(recipe);
+    return asText(testing::buildBmp(recipe));
+  };
+  game.write("FaceSet/TopDown.bmp", bmpLike([](testing::BmpRecipe& r) {
+               r.height = -192;
+               r.pixelData = testing::packRows(faceSetRows(192, 192), 8, /*topDown=*/true);
+             }));
+  game.write("FaceSet/Os2.bmp", bmpLike([](testing::BmpRecipe& r) { r.infoSize = 12; }));
+  game.write("FaceSet/Few.bmp",
+             bmpLike([](testing::BmpRecipe& r) { r.palette = testing::distinctPalette(16); }));
+  game.write("FaceSet/NoOffset.bmp", bmpLike([](testing::BmpRecipe& r) { r.dataOffset = 0; }));
+  game.write("FaceSet/Cut.bmp", bmpLike([](testing::BmpRecipe& r) { r.pixelData.pop_back(); }));
+  game.write("FaceSet/Masks.bmp", bmpLike([](testing::BmpRecipe& r) { r.compression = 3; }));
+  game.write("FaceSet/Wide.bmp", bmpLike([](testing::BmpRecipe& r) {
+               r.width = 196;
+               testing::IndexRows rows = faceSetRows(196, 192);
+               r.pixelData = testing::packRows(rows, 8);
+             }));
   const std::string save = game / "Save01.lsd";
-  const FaceSlot slots[] = {{"Friends", 6}, {"Hero", 5},    {"Friends", 6}, {"Friends", 15},
-                            {"Spirits", 0}, {"Hero", -1},   {"Broken", 0},  {"Missing", 0},
-                            {"Spirits", 3}, {"friends", 2}, {"Broken", 1},  {"Hero", 5},
-                            {"Friends", 0}, {"Friends", 9}, {"Small", 5},   {"Small", 0},
-                            {"Party", 5},   {"Party", 14},  {"Tiny", 0},    {"Tiny", 5}};
+  const FaceSlot slots[] = {
+      {"Friends", 6}, {"Hero", 5},     {"Friends", 6}, {"Friends", 15}, {"Spirits", 0},
+      {"Hero", -1},   {"Broken", 0},   {"Missing", 0}, {"Spirits", 3},  {"friends", 2},
+      {"Broken", 1},  {"Hero", 5},     {"Friends", 0}, {"Friends", 9},  {"Small", 5},
+      {"Small", 0},   {"Party", 5},    {"Party", 14},  {"Tiny", 0},     {"Tiny", 5},
+      {"TopDown", 6}, {"TopDown", 15}, {"Os2", 9},     {"Few", 12},     {"NoOffset", 3},
+      {"Cut", 0},     {"Cut", 14},     {"Masks", 10},  {"Wide", 7},     {"Hero", 16}};
   std::vector<std::string> alone;
   for (const FaceSlot& slot : slots)
     alone.push_back(FaceLoader(save, platform::nativePathStyle()).loadFaceBitmap(slot));

@@ -213,7 +213,61 @@ ImageStatus loadRawCanvas(Canvas& canvas, ByteView file) {
   return ImageStatus::success;
 }
 
+// Where a file's colours lie: the palette fills the gap between the headers and the pixels,
+// up to 2^bits entries.
+struct ColourTable {
+  std::uint64_t offset;
+  std::uint64_t entrySize;  // 3 bytes for OS/2 headers, else 4
+  std::uint64_t entries;
+  std::uint64_t dataOffset;  // where the pixels start
+};
+
+ColourTable colourTableOf(const BmpHeader& header) {
+  const std::uint64_t entrySize = header.infoSize == kOs2InfoSize ? 3 : 4;
+  const std::uint64_t maxEntries = std::uint64_t{1} << header.bitsPerPixel;
+  const std::uint64_t offset = kFileHeaderSize + header.infoSize;
+  // A data offset of 0 means the pixels follow a full palette.
+  const std::uint64_t dataOffset =
+      header.dataOffset != 0 ? header.dataOffset : offset + maxEntries * entrySize;
+  const std::uint64_t entries =
+      dataOffset < offset ? 0 : std::min((dataOffset - offset) / entrySize, maxEntries);
+  return {offset, entrySize, entries, dataOffset};
+}
+
+// Puts the table's colours, stored blue, green, red, into the first palette entries.
+void readColours(ByteView file, const ColourTable& table, Palette& palette) {
+  const std::uint8_t* entry = file.data() + table.offset;
+  for (std::uint64_t i = 0; i < table.entries; ++i, entry += table.entrySize) {
+    palette[static_cast<std::size_t>(i)] =
+        entry[2] | (std::uint32_t{entry[1]} << 8) | (std::uint32_t{entry[0]} << 16);
+  }
+}
+
 }  // namespace
+
+std::optional<PlainBmp> readPlainBmp(ByteView file, std::uint32_t width, std::uint32_t height) {
+  if (file.empty() || file[0] != 'B') return std::nullopt;
+  const auto header = readHeader(file);
+  if (!header || !isConsistent(*header) || header->bitsPerPixel != 8 ||
+      header->compression != none || header->width != std::int64_t{width} ||
+      (header->height < 0 ? -header->height : header->height) != std::int64_t{height}) {
+    return std::nullopt;
+  }
+  const ColourTable table = colourTableOf(*header);
+  const std::uint64_t stride = (std::uint64_t{width} + 3) & ~std::uint64_t{3};
+  if (!has(file, table.offset, table.entries * table.entrySize) ||
+      !has(file, table.dataOffset, stride * height)) {
+    return std::nullopt;
+  }
+  PlainBmp plain{defaultPalette(), nullptr, 0};
+  readColours(file, table, plain.palette);
+  const std::uint8_t* data = file.data() + table.dataOffset;
+  const bool topDown = header->height < 0;
+  plain.topRow = topDown ? data : data + (height - 1) * stride;
+  plain.pitch =
+      topDown ? static_cast<std::ptrdiff_t>(stride) : -static_cast<std::ptrdiff_t>(stride);
+  return plain;
+}
 
 ImageStatus loadBmpToCanvas(Canvas& canvas, ByteView file) {
   if (file.empty()) return ImageStatus::fileError;
@@ -233,31 +287,17 @@ ImageStatus loadBmpToCanvas(Canvas& canvas, ByteView file) {
     return ImageStatus::fileError;
   }
 
-  const std::uint64_t entrySize = header->infoSize == kOs2InfoSize ? 3 : 4;
-  const std::uint64_t maxEntries = std::uint64_t{1} << bits;
-  const std::uint64_t paletteOffset = kFileHeaderSize + header->infoSize;
-  // A data offset of 0 means the pixels follow a full palette.
-  const std::uint64_t dataOffset =
-      header->dataOffset != 0 ? header->dataOffset : paletteOffset + maxEntries * entrySize;
-  // The palette fills the gap between the headers and the pixels, up to 2^bits entries.
-  const std::uint64_t entries =
-      dataOffset < paletteOffset ? 0
-                                 : std::min((dataOffset - paletteOffset) / entrySize, maxEntries);
-  if (!has(file, paletteOffset, entries * entrySize)) return ImageStatus::fileError;
-
-  const std::uint8_t* entry = file.data() + paletteOffset;
-  for (std::uint64_t i = 0; i < entries; ++i, entry += entrySize) {
-    canvas.palette()[static_cast<std::size_t>(i)] =
-        entry[2] | (std::uint32_t{entry[1]} << 8) | (std::uint32_t{entry[0]} << 16);
-  }
+  const ColourTable table = colourTableOf(*header);
+  if (!has(file, table.offset, table.entries * table.entrySize)) return ImageStatus::fileError;
+  readColours(file, table, canvas.palette());
 
   const std::int64_t height = header->height < 0 ? -header->height : header->height;
   const DrawArea area{std::min<std::int64_t>(header->width, canvas.width()),
                       std::min<std::int64_t>(height, canvas.height())};
   if (header->compression == rle8 || header->compression == rle4) {
-    return drawRunLengthRows(canvas, file, *header, dataOffset, area);
+    return drawRunLengthRows(canvas, file, *header, table.dataOffset, area);
   }
-  return drawRows(canvas, file, *header, dataOffset, area);
+  return drawRows(canvas, file, *header, table.dataOffset, area);
 }
 
 std::optional<BmpSize> readBmpSize(ByteView file) {

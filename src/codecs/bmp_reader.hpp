@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +20,17 @@ namespace vantrix {
 // fileError but keeps the palette and rows already drawn. illegalCall, with nothing changed,
 // for files of more than 8 bits a pixel or a canvas that is not 8-bit.
 ImageStatus loadBmpToCanvas(Canvas& canvas, ByteView file);
+
+// The pixels of a plain BMP where they lie in the file: 8 bits a pixel, no run-length coding,
+// exactly width × height pixels, all of whose rows the file holds. loadBmpToCanvas draws such
+// a file on a new 8-bit canvas of that size as these rows and this palette (its colours over
+// the default palette); any other file gives nothing and is drawn on a canvas as it is.
+struct PlainBmp {
+  Palette palette;
+  const std::uint8_t* topRow;  // points into the file
+  std::ptrdiff_t pitch;        // from a row to the one below it: negative for bottom-up files
+};
+std::optional<PlainBmp> readPlainBmp(ByteView file, std::uint32_t width, std::uint32_t height);
 
 // The size in pixels a BMP file's header declares, or nothing when the header is damaged.
 struct BmpSize {

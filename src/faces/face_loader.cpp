@@ -126,6 +126,27 @@ class CellSink final : public PngRowSink {
   Palette colours_{};
 };
 
+// The cells of a plain BMP face set, or nothing for any other file.
+std::optional<DrawnFaceSet> cutPlainBmp(ByteView file, const std::set<int>& cells) {
+  const std::optional<PlainBmp> plain = readPlainBmp(file, kFaceSetSize, kFaceSetSize);
+  if (!plain) return std::nullopt;
+  DrawnFaceSet drawn;
+  drawn.palette = plain->palette;
+  for (int index : cells) {
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+    if (!faceCell(index, x, y)) continue;
+    std::optional<PixelImage> cell =
+        PixelImage::makeForOverwrite(PixelLayout::full, 1, kFaceSize, kFaceSize, kFaceSize);
+    if (!cell) return std::nullopt;
+    const std::uint8_t* from = plain->topRow + static_cast<std::ptrdiff_t>(y) * plain->pitch + x;
+    for (std::uint32_t r = 0; r < kFaceSize; ++r, from += plain->pitch)
+      std::memcpy(cell->row(r), from, kFaceSize);
+    drawn.cells.emplace(index, std::move(*cell));
+  }
+  return drawn;
+}
+
 // The face set drawn for its faces: a PNG face set with `cells` asked for gives only those
 // cells, restored and converted only as far as they reach (and checked whole all the same);
 // otherwise BMP and XYZ pictures are drawn on an 8-bit canvas with their own colours, PNG
@@ -167,6 +188,13 @@ std::optional<DrawnFaceSet> drawFaceSet(FaceSetFile& file, const std::set<int>* 
   }
   switch (file.kind) {
     case FaceSetKind::bmp: {
+      // The usual face set, a whole 192 × 192 picture of 8 bits a pixel, gives its cells
+      // straight from the file, as they would be cut from the canvas it draws.
+      if (cells) {
+        if (std::optional<DrawnFaceSet> drawn = cutPlainBmp(ByteView(*bytes), *cells)) {
+          return drawn;
+        }
+      }
       canvas.pixels() = std::move(memory);  // for createCanvas to reuse
       if (canvas.createCanvas(kFaceSetSize, kFaceSetSize, 8) != ImageStatus::success) {
         return std::nullopt;
