@@ -334,6 +334,17 @@ TEST(FaceLoader, FacesSharingAFaceSetAreThoseOfSeparateLoaders) {
   for (std::size_t announced : {std::size_t{0}, std::size(slots), std::size_t{6}}) {
     FaceLoader shared(save, platform::nativePathStyle(),
                       std::span<const FaceSlot>(slots, announced));
+    if (announced == std::size(slots)) {
+      // Prepared, the loader knows each face's text length; a face outside 0 to 15 has a bound.
+      shared.prepare(slots);
+      for (std::size_t i = 0; i < std::size(slots); ++i) {
+        const std::size_t size = shared.faceTextSize({&slots[i], 1});
+        if (slots[i].index >= 0 && slots[i].index < 16) {
+          EXPECT_EQ(size, alone[i].size()) << slots[i].name << " " << slots[i].index;
+        }
+        EXPECT_GE(size, alone[i].size()) << slots[i].name << " " << slots[i].index;
+      }
+    }
     for (std::size_t i = 0; i < std::size(slots); ++i) {
       EXPECT_EQ(shared.loadFaceBitmap(slots[i]), alone[i])
           << slots[i].name << " " << slots[i].index << ", " << announced << " announced";

@@ -58,8 +58,9 @@ Conversion documentOf(const SavePreview& preview, const std::string& inputPath,
   auto faceBitmap = [&](int slot, std::string& document) {
     faces.appendFaceBitmap(preview.faces[static_cast<std::size_t>(slot - 1)], document);
   };
-  std::string document =
-      writePreviewDocument(preview, shownName, faceBitmap, platform::timeSeparator());
+  // Allocated at the size the faces drawn take, it fits in memory their drawing gave back.
+  std::string document = writePreviewDocument(
+      preview, shownName, faceBitmap, platform::timeSeparator(), faces.faceTextSize(preview.faces));
   return {ConversionStatus::converted, std::move(document), faces.faceSetCodePage()};
 }
 

@@ -19,7 +19,8 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 constexpr std::uint32_t kPixelsPerMetre = 2834;  // 72 dots per inch
 
-// The size of the image's BMP file, or nothing when it cannot be written as one.
+}  // namespace
+
 std::optional<std::size_t> bmpFileSize(const PixelImage& image, BmpIndices indices) {
   if (image.layout() == PixelLayout::bottomUpRgba) return std::nullopt;
   const bool paletted = image.bytesPerPixel() == 1 && indices == BmpIndices::paletted;
@@ -41,6 +42,8 @@ std::optional<std::size_t> bmpFileSize(const PixelImage& image, BmpIndices indic
   }
   return *fileSize;
 }
+
+namespace {
 
 // Blue, green, red of a colour 0xAARRGGBB, as a BMP stores them.
 inline void storeBgr(std::uint8_t* to, std::uint32_t colour) {

@@ -23,6 +23,9 @@ std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette);
 // 24-bit BMP of the colours (0xAARRGGBB) its indices stand for in the palette.
 enum class BmpIndices { paletted, trueColour };
 
+// The size of the image's BMP file, or nothing when it cannot be written as one.
+std::optional<std::size_t> bmpFileSize(const PixelImage& image, BmpIndices indices);
+
 // Writes encodeBmp's bytes into the start of `file` and returns their count; 0 when the image
 // cannot be written as BMP or its file does not fit.
 std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,

@@ -66,11 +66,11 @@ std::string saveSlotId(const std::string& inputFileName) {
 }
 
 std::string writePreviewDocument(const SavePreview& preview, const std::string& inputFileName,
-                                 const FaceBitmapSource& faceBitmap, char timeSeparator) {
+                                 const FaceBitmapSource& faceBitmap, char timeSeparator,
+                                 std::size_t faceText) {
   // A name may fill most of a save and grow fivefold by escaping: the document is allocated
-  // once, so its memory is never held twice while it grows. Each face bitmap of a 48 × 48
-  // BMP takes under 10,000 characters.
-  std::size_t expectedSize = 1024 + 4 * 10000 + xmlCommentText(inputFileName).size();
+  // once, so its memory is never held twice while it grows.
+  std::size_t expectedSize = 1024 + faceText + xmlCommentText(inputFileName).size();
   expectedSize += xmlTextSize(preview.heroName);
   for (const FaceSlot& face : preview.faces)
     expectedSize += xmlTextSize(face.name);

@@ -26,6 +26,7 @@ constexpr int kFaceSize = 48;
 constexpr int kFacesPerRow = 4;
 // The largest 48 × 48 BMP file: 24 bits a pixel, the headers, no palette.
 constexpr std::size_t kFaceBmpBytes = 54 + kFaceSize * kFaceSize * 3;
+constexpr std::size_t kMostFaceText = (kFaceBmpBytes + 2) / 3 * 4;
 
 // Face sets are 192 × 192 pixels. Pictures that take more than 48 MiB to decode are refused
 // before they are inflated, so that a save naming four hostile face sets still converts in
@@ -329,6 +330,23 @@ void FaceLoader::appendFaceBitmap(const FaceSlot& face, std::string& text) const
     facesLeft_.erase(left);
     drawn_.erase(face.name);
   }
+}
+
+std::size_t FaceLoader::faceTextSize(std::span<const FaceSlot> faces) const {
+  std::size_t size = 0;
+  for (const FaceSlot& face : faces) {
+    const auto drawn = drawn_.find(face.name);
+    if (drawn != drawn_.end() && !drawn->second) continue;  // no face set: no picture
+    if (drawn != drawn_.end() && !drawn->second->canvas) {
+      const DrawnFaceSet& set = *drawn->second;
+      if (auto cell = set.cells.find(face.index); cell != set.cells.end()) {
+        size += (bmpFileSize(cell->second, set.indices).value_or(0) + 2) / 3 * 4;
+        continue;
+      }
+    }
+    size += kMostFaceText;  // a face set still to be drawn, or drawn again whole
+  }
+  return size;
 }
 
 void FaceLoader::appendFace(const FaceSlot& face, std::string& text) const {

@@ -57,6 +57,9 @@ class FaceLoader {
   void prepare(std::span<const FaceSlot> faces) const;
   // loadFaceBitmap's text appended to `text`, where a document is written in place.
   void appendFaceBitmap(const FaceSlot& face, std::string& text) const;
+  // At least the length of the text appendFaceBitmap gives for `faces`, and exactly that for
+  // faces whose cells prepare cut: what a document needs room for.
+  std::size_t faceTextSize(std::span<const FaceSlot> faces) const;
 
   // The code page that found the first face set found only by reading its name in one.
   std::optional<CodePage> faceSetCodePage() const { return codePage_; }
