@@ -197,8 +197,8 @@ TEST(PngPixels, FiltersRestoreRowsAtEveryFilterUnit) {
         lower.shown = {0, height - 2, width, height};
         const Bytes part = decodedByRows(file, lower);
         const auto shownFrom = static_cast<std::ptrdiff_t>(std::size_t{height - 2} * width * 4);
-        EXPECT_TRUE(std::equal(part.begin() + shownFrom, part.end(),
-                               plain->bytes().begin() + shownFrom))
+        EXPECT_TRUE(
+            std::equal(part.begin() + shownFrom, part.end(), plain->bytes().begin() + shownFrom))
             << "the bottom rows by rows";
       }
     }
