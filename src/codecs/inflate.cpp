@@ -349,6 +349,26 @@ inline std::size_t takeBase(BitReader& in, std::uint32_t e) {
   return valOf(e) + (more & ((1u << extra) - 1));
 }
 
+struct Match {
+  std::size_t length;
+  std::size_t distance;
+};
+
+// The length and distance after the length code `e`, with `written` bytes of output behind
+// them; false, the reader just past the fault, for an invalid distance code or a distance
+// further back than the output reaches.
+inline bool takeMatch(BitReader& in, std::uint32_t e, const std::uint32_t* distances,
+                      std::ptrdiff_t written, Match& match) {
+  match.length = takeBase(in, e);
+  const std::uint32_t d = lookUp(distances, kDistanceRootBits, in.window());
+  if (!hasBase(d)) {
+    in.drop(bitsOf(d));
+    return false;
+  }
+  match.distance = takeBase(in, d);
+  return match.distance <= static_cast<std::size_t>(written);
+}
+
 bool readDynamicTables(BitReader& in, Tables& tables) {
   in.refill();
   const unsigned literalCount = in.take(5) + 257;
@@ -487,7 +507,6 @@ Ending overrunAt(const BitReader& in) {
   const std::uint32_t* literals = tables.literals.data();
   const std::uint32_t* distances = tables.distances.data();
   constexpr unsigned literalBits = kLiteralRootBits;
-  constexpr unsigned distanceBits = kDistanceRootBits;
   for (;;) {
     // The fast loop: input for two refills and room for any step. A step starts with the
     // buffer topped up and its first symbol looked up, and ends by doing both for the next, so
@@ -538,18 +557,11 @@ Ending overrunAt(const BitReader& in) {
         }
         const std::uint32_t op = opOf(e);
         if (op & kBase) {
-          const std::size_t length = takeBase(in, e);
-          const std::uint32_t d = lookUp(distances, distanceBits, in.window());
-          if (!hasBase(d)) {
-            in.drop(bitsOf(d));
-            return finish(faultAt(in));  // an invalid distance code
-          }
-          const std::size_t distance = takeBase(in, d);
-          if (distance > static_cast<std::size_t>(out - outStart))
-            return finish(faultAt(in));  // too far back
+          Match match;
+          if (!takeMatch(in, e, distances, out - outStart, match)) return finish(faultAt(in));
           e = lookUpNext();
-          copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
-          out += length;
+          copyMatch(out, match.distance, match.length, static_cast<std::size_t>(outEnd - out));
+          out += match.length;
           continue;
         }
         in.drop(bitsOf(e));
@@ -573,18 +585,11 @@ Ending overrunAt(const BitReader& in) {
       continue;
     }
     if (op & kBase) {
-      const std::size_t length = takeBase(in, e);
-      const std::uint32_t d = lookUp(distances, distanceBits, in.window());
-      if (!hasBase(d)) {
-        in.drop(bitsOf(d));
-        return finish(faultAt(in));  // an invalid distance code
-      }
-      const std::size_t distance = takeBase(in, d);
-      if (distance > static_cast<std::size_t>(out - outStart))
-        return finish(faultAt(in));  // too far back
-      if (length > static_cast<std::size_t>(outEnd - out)) return finish(overrunAt(in));
-      copyMatch(out, distance, length, static_cast<std::size_t>(outEnd - out));
-      out += length;
+      Match match;
+      if (!takeMatch(in, e, distances, out - outStart, match)) return finish(faultAt(in));
+      if (match.length > static_cast<std::size_t>(outEnd - out)) return finish(overrunAt(in));
+      copyMatch(out, match.distance, match.length, static_cast<std::size_t>(outEnd - out));
+      out += match.length;
       if (in.farPastEnd()) return finish(Ending::cut);
       continue;
     }
