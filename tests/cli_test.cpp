@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 
@@ -141,6 +142,29 @@ TEST(CommandLine, WritesTheDocument) {
   // No temporary file is left behind.
   for (const std::string& name : filesIn(folder)) {
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+  }
+}
+
+// The executable, linked statically, reads the time separator from the user's LC_TIME
+// locale: Finnish writes "%H.%M.%S"; Japanese "%H時%M分%S秒" has none.
+// The locales are compiled from the C library's sources into the folder and found there
+// through LOCPATH, whatever this machine has installed.
+TEST(CommandLine, TimeSeparatorOfTheUsersLocale) {
+  TempFolder folder;
+  folder.write("Save01.lsd", kSave);
+  const std::pair<const char*, const char*> cases[] = {{"fi_FI", "000.00.00"},
+                                                       {"ja_JP", "000:00:00"}};
+  for (const auto& [locale, playingTime] : cases) {
+    const std::string name = std::string(locale) + ".UTF-8";
+    const fs::path compiled = folder.path() / "locales" / name;
+    fs::create_directories(compiled);
+    const std::string command = std::string("localedef -i ") + locale + " -f UTF-8 '" +
+                                compiled.string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command << " (Debian's locales package)";
+    auto result = runVantrix(folder.path(), {"Save01.lsd"},
+                             {"LOCPATH=" + (folder / "locales"), "LC_ALL=" + name});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(readWholeFile(folder / "Save01.xml").find(playingTime), std::string::npos) << locale;
   }
 }
 

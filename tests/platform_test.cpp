@@ -4,6 +4,10 @@
 
 #include "support/temp_folder.hpp"
 
+#ifndef _WIN32
+#include "platform/posix/time_format.hpp"
+#endif
+
 namespace vantrix {
 namespace {
 
@@ -34,6 +38,29 @@ TEST(Platform, BoundedReadTakesFilesUpToTheBound) {
   EXPECT_EQ(*bytes, Bytes({'1', '2', '3', '4', '5'}));
   EXPECT_EQ(bytes->data(), lent);
 }
+
+#ifndef _WIN32
+// The separator between hour and minute of the C library's time formats (most taken from
+// its locales); ":" where there is none that one byte could stand for.
+TEST(Platform, TimeSeparatorOfALocalesTimeFormat) {
+  const std::pair<std::string_view, char> cases[] = {
+      {"%H:%M:%S", ':'},
+      {"%H.%M.%S", '.'},                                    // fi_FI
+      {"kl. %H.%M %z", '.'},                                // a prefix that is no separator
+      {"%Z %I:%M:%S %p", ':'},                              // a zone before the hour
+      {"%OH:%OM:%OS", ':'},                                 // modifiers
+      {"%r", ':'},                                          // en_US
+      {"%H\xE6\x99\x82%M\xE5\x88\x86%S\xE7\xA7\x92", ':'},  // ja_JP in UTF-8: "%H時%M分%S秒"
+      {"%Ie%M:%S %p", ':'},                                 // a letter is part of a word
+      {"%H%%%M", ':'},                                      // a percent sign is a conversion
+      {"%H h %M", ':'},                                     // more than one character
+      {"%M:%S", ':'},                                       // no hour
+      {"", ':'},
+  };
+  for (const auto& [format, separator] : cases)
+    EXPECT_EQ(platform::timeSeparatorOf(format), separator) << format;
+}
+#endif
 
 }  // namespace
 }  // namespace vantrix

@@ -17,9 +17,10 @@ needs() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ zlib1g-dev)
-# The tests: GoogleTest, expat (documents are well-formed XML) and libpng (PngSuite decoded
-# by libpng and by vantrix, compared pixel by pixel).
-TEST_PACKAGES=(libgtest-dev libexpat1-dev libpng-dev)
+# The tests: GoogleTest, expat (documents are well-formed XML), libpng (PngSuite decoded
+# by libpng and by vantrix, compared pixel by pixel) and the C library's locale sources (the
+# executable reads the time separator of locales compiled from them).
+TEST_PACKAGES=(libgtest-dev libexpat1-dev libpng-dev locales)
 # The benchmarks (tools/run-bench.sh): the decoders compared with vantrix's, the benchmark
 # library, and the tools that time the executable.
 BENCH_PACKAGES=(libbenchmark-dev libpng-dev libspng-dev libstb-dev liblodepng-dev pkg-config

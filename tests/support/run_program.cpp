@@ -10,8 +10,10 @@
 #include <malloc.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <string_view>
 
 #include "support/temp_folder.hpp"
 
@@ -33,7 +35,8 @@ void forgetOwnPeakMemory() {
 
 }  // namespace
 
-ProgramResult runVantrix(const std::string& folder, const std::vector<std::string>& arguments) {
+ProgramResult runVantrix(const std::string& folder, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment) {
   // Each run captures its output in files of its own.
   static std::atomic<int> runs{0};
   const std::string tag = std::to_string(runs++);
@@ -54,10 +57,23 @@ ProgramResult runVantrix(const std::string& folder, const std::vector<std::strin
     argv.push_back(a.data());
   argv.push_back(nullptr);
 
+  std::vector<std::string> variables = environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view variable = *entry;
+    const std::string_view name = variable.substr(0, variable.find('=') + 1);
+    const bool replaced = std::any_of(environment.begin(), environment.end(),
+                                      [&](const std::string& e) { return e.starts_with(name); });
+    if (!replaced) variables.emplace_back(variable);
+  }
+  std::vector<char*> envp;
+  for (std::string& v : variables)
+    envp.push_back(v.data());
+  envp.push_back(nullptr);
+
   ProgramResult result;
   pid_t pid = 0;
   forgetOwnPeakMemory();
-  if (posix_spawn(&pid, VANTRIX_EXE, &actions, nullptr, argv.data(), environ) == 0) {
+  if (posix_spawn(&pid, VANTRIX_EXE, &actions, nullptr, argv.data(), envp.data()) == 0) {
     int status = 0;
     struct rusage usage {};
     wait4(pid, &status, 0, &usage);

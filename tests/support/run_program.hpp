@@ -13,7 +13,9 @@ struct ProgramResult {
 };
 
 // Runs the built vantrix executable in `folder` with the given arguments (no shell involved
-// in splitting them). Several may run at once, from different threads.
-ProgramResult runVantrix(const std::string& folder, const std::vector<std::string>& arguments);
+// in splitting them), in this process's environment with `environment`'s "NAME=value"
+// entries in place of any of the same names. Several may run at once, from different threads.
+ProgramResult runVantrix(const std::string& folder, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment = {});
 
 }  // namespace vantrix::testing

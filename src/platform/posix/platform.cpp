@@ -19,6 +19,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/posix/time_format.hpp"
+
 namespace vantrix::platform {
 namespace {
 
@@ -298,24 +300,14 @@ char timeSeparator() {
   for (const char* builtIn : {"C", "POSIX", "C.UTF-8", "C.utf8"}) {
     if (std::strcmp(name, builtIn) == 0) return ':';
   }
-  // The time format of the user's LC_TIME locale, e.g. "%H:%M:%S"; the first character
-  // that is not part of a conversion is the separator.
   locale_t locale = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
   if (locale == static_cast<locale_t>(0)) return ':';
-  const char* format = ::nl_langinfo_l(T_FMT, locale);
-  char separator = ':';
-  for (const char* p = format; p != nullptr && *p != '\0'; ++p) {
-    if (*p == '%') {
-      ++p;
-      while (*p == 'E' || *p == 'O')
-        ++p;  // modifiers
-      if (*p == '\0') break;
-      if (*p == 'T' || *p == 'R' || *p == 'r') break;  // these spell ':' themselves
-      continue;
-    }
-    separator = *p;
-    break;
-  }
+  // Asked through the thread's locale: in a statically linked program nl_langinfo_l gives
+  // the C locale's time format whatever locale it is handed, so a Finnish user would see ":"
+  // where "%H.%M.%S" asks for ".".
+  const locale_t previous = ::uselocale(locale);
+  const char separator = timeSeparatorOf(::nl_langinfo(T_FMT));
+  ::uselocale(previous);
   ::freelocale(locale);
   return separator;
 }
