@@ -132,6 +132,10 @@ TEST(PreviewDocument, PlayingTime) {
   p.frameCount = 324000;
   EXPECT_NE(writePreviewDocument(p, "Save01.lsd", nullptr, '.').find("001.30.00"),
             std::string::npos);
+  // A separator XML gives a meaning to is escaped, in the playing time and the save time.
+  const std::string doc = writePreviewDocument(p, "Save01.lsd", nullptr, '<');
+  EXPECT_NE(doc.find("<playingtime>001&lt;30&lt;00</playingtime>"), std::string::npos) << doc;
+  EXPECT_NE(doc.find("<timestamp>1899-12-30-00&lt;00&lt;00</timestamp>"), std::string::npos);
 }
 
 TEST(PreviewDocument, NamesAreEscapedAndTheDocumentStaysWellFormed) {

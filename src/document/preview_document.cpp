@@ -81,8 +81,11 @@ std::string writePreviewDocument(const SavePreview& preview, const std::string& 
   doc.line("");
   const std::string id = saveSlotId(inputFileName);
   doc.line(id.empty() ? "<savegame>" : "<savegame id=\"" + id + "\">");
+  // The time separator is the user's to choose: one such as "<" or "&" is escaped like any
+  // text, so that the document stays well-formed.
   doc.line("    <timestamp>" +
-           formatValue(preview.timestamp, "yyyy-mm-dd-hh:mm:ss", timeSeparator) + "</timestamp>");
+           xmlText(formatValue(preview.timestamp, "yyyy-mm-dd-hh:mm:ss", timeSeparator)) +
+           "</timestamp>");
   if (preview.heroLevel >= 1) {
     doc.line("    <hero>");
     doc.textLine("        <name>", preview.heroName, "</name>");
@@ -101,7 +104,7 @@ std::string writePreviewDocument(const SavePreview& preview, const std::string& 
     doc.bitmapLines(faceBitmap, slot);
     doc.line("    </face>");
   }
-  doc.line("    <playingtime>" + playingTimeText(preview.frameCount, timeSeparator) +
+  doc.line("    <playingtime>" + xmlText(playingTimeText(preview.frameCount, timeSeparator)) +
            "</playingtime>");
   doc.line("    <money>" + integerText(preview.money) + "</money>");
   doc.line("</savegame>");
