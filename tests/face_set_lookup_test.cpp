@@ -29,7 +29,7 @@ TEST(FaceSetLookup, PlainNames) {
       {".", false, false},
       {"../x", false, false},
       {"a/b", false, false},
-      {"a\\b", false, false},
+      {"a\\b", true, false},  // a separator on Windows only
       {"C:x", true, false},
       {"", false, false},
       {"CON", true, false},
@@ -46,6 +46,8 @@ TEST(FaceSetLookup, PlainNames) {
       {"lpt\xB2.png", true, false},
       {"Com\xB3 ", true, false},
       {"COM\xB4", true, true},
+      {"COM\xC2\xB9", true, false},  // the same digit in UTF-8, as a name read in a code page
+      {"LPT\xC2\xB4", true, true},
       {"LPT\xBC", true, true},
       {"conin$", true, false},
       {"CONOUT$.bmp", true, false},
@@ -159,6 +161,7 @@ TEST(FaceSetLookup, KeptListingsFindWhatFreshOnesFind) {
 TEST(FaceSetLookup, NamesInTheGamesCodePage) {
   const std::string sjis = "\x8A\xE7\x8A\x47\x8E\xE5\x96\xF0";  // 顔絵主役 in Shift-JIS
   const std::string gbkReading = *decodeToUtf8(sjis, CodePage::gbk);
+  const bool backslashSeparates = platform::nativePathStyle() == PathStyle::windows;
   struct Case {
     const char* what;
     std::string name;
@@ -186,7 +189,17 @@ TEST(FaceSetLookup, NamesInTheGamesCodePage) {
        "顔絵主役.bmp",
        CodePage::shiftJis},
       {"nothing anywhere", sjis, {"顔絵.png"}, "", std::nullopt},
-      {"decoded name with \\", "\x8A\xE7\\\x8A\x47", {"顔\\絵.png"}, "", std::nullopt},
+      // "\\" separates only on Windows; elsewhere it is a byte of the file's name.
+      {"decoded name with \\",
+       "\x8A\xE7\\\x8A\x47",
+       {"顔\\絵.png"},
+       backslashSeparates ? "" : "顔\\絵.png",
+       CodePage::shiftJis},
+      {"own bytes ending in 0x5C",
+       "\x83\x5C\x95\x5C",
+       {"raw:.png"},
+       backslashSeparates ? "" : "raw:.png",
+       std::nullopt},
       {"ASCII name", "Hero", {"héro.png"}, "", std::nullopt},
   };
   for (const Case& c : cases) {

@@ -29,13 +29,16 @@ bool isWindowsDeviceName(std::string_view name) {
   for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
     if (equalsIgnoringAsciiCase(stem, device)) return true;
   }
-  if (stem.size() == 4 && (equalsIgnoringAsciiCase(stem.substr(0, 3), "COM") ||
+  if (stem.size() < 4 || !(equalsIgnoringAsciiCase(stem.substr(0, 3), "COM") ||
                            equalsIgnoringAsciiCase(stem.substr(0, 3), "LPT"))) {
-    // Windows counts the superscript digits 1, 2 and 3 of ISO-8859-1 as port numbers too.
-    const auto digit = static_cast<unsigned char>(stem[3]);
-    return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    return false;
   }
-  return false;
+  // Windows counts the superscript digits 1, 2 and 3 as port numbers too: one byte in the
+  // ANSI page of the name's own bytes, two in the UTF-8 of a name read in another page.
+  auto isSuperscript = [](char c) { return c == '\xB9' || c == '\xB2' || c == '\xB3'; };
+  const std::string_view digit = stem.substr(3);
+  if (digit.size() == 2) return digit[0] == '\xC2' && isSuperscript(digit[1]);
+  return digit.size() == 1 && ((digit[0] >= '0' && digit[0] <= '9') || isSuperscript(digit[0]));
 }
 
 // The entries of `folder` whose names equal `wanted` ignoring ASCII case, in byte order.
@@ -108,8 +111,10 @@ std::optional<FaceSetFile> findIgnoringCase(std::string_view inputFileName,
 bool isPlainFaceSetName(std::string_view name, PathStyle style) {
   if (name.empty() || name == "." || name == "..") return false;
   for (char c : name) {
-    if (c == '\0' || c == '/' || c == '\\') return false;
-    if (style == PathStyle::windows && c == ':') return false;
+    if (c == '\0' || c == '/') return false;
+    // Elsewhere "\\" is a byte like any other: a Japanese game unzipped without converting
+    // its names keeps "ソ" as the bytes 83 5C, and its face set must still be found.
+    if (style == PathStyle::windows && (c == '\\' || c == ':')) return false;
   }
   return style != PathStyle::windows || !isWindowsDeviceName(name);
 }

@@ -31,8 +31,8 @@ struct FaceSetFile {
 };
 
 // True when a face set name from a save may be joined into a path: a plain file name, not
-// one that reaches out of the FaceSet folder ("..", separators, drive names) or, on Windows,
-// a device such as CON or NUL.
+// one that reaches out of the FaceSet folder ("..", the style's separators, drive names) or,
+// on Windows, a device such as CON or NUL.
 bool isPlainFaceSetName(std::string_view name, PathStyle style);
 
 // Where the face sets of the save `inputFileName` lie: its folder's "FaceSet" folder, with a
