@@ -29,8 +29,4 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool sameFileName(std::string_view a, std::string_view b, PathStyle style) {
-  return style == PathStyle::windows ? equalsIgnoringAsciiCase(a, b) : a == b;
-}
-
 }  // namespace vantrix

@@ -17,9 +17,6 @@ char preferredSeparator(PathStyle style);
 // Position of the last separator in `path`, or npos.
 std::size_t lastSeparator(std::string_view path, PathStyle style);
 
-// True when two file names name the same file as far as spelling goes.
-bool sameFileName(std::string_view a, std::string_view b, PathStyle style);
-
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace vantrix

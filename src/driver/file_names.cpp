@@ -10,8 +10,10 @@ std::string derivedOutputName(const std::string& input, PathStyle style) {
   std::string output = dot != std::string::npos && dot >= nameStart
                            ? input.substr(0, dot + 1) + "xml"
                            : input + ".xml";
-  // A save named like its preview is never overwritten by it.
-  if (sameFileName(output, input, style)) output = input + ".xml";
+  // A save named like its preview is never overwritten by it: names that differ only in
+  // letter case count as the same wherever vantrix runs, since Linux too reads a FAT or exFAT
+  // drive (a USB stick, a Windows partition) ignoring case.
+  if (equalsIgnoringAsciiCase(output, input)) output = input + ".xml";
   return output;
 }
 

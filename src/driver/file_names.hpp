@@ -24,7 +24,7 @@ FileNames chooseFileNames(const std::vector<std::string>& arguments,
                           const std::vector<std::string>* shown = nullptr);
 
 // The output name for an input: its extension replaced by "xml", or ".xml" appended when the
-// file name has none, or when that would name the input itself.
+// file name has none, or when that would name the input itself (in any letter case).
 std::string derivedOutputName(const std::string& input, PathStyle style);
 
 }  // namespace vantrix
