@@ -1,6 +1,7 @@
 // The command line end to end, against the built executable.
 #ifndef _WIN32
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "support/run_program.hpp"
 #include "support/save_builder.hpp"
@@ -209,6 +211,42 @@ TEST(CommandLine, WritesThroughALinkToTheFileItNames) {
   EXPECT_EQ(runVantrix(folder.path(), {"Save01.lsd", "link.xml"}).exitCode, 0);
   EXPECT_TRUE(fs::is_symlink(folder.path() / "link.xml"));
   EXPECT_EQ(readWholeFile(folder / "real/target.xml").rfind("<?xml", 0), 0u);
+  // A link to a file yet to be made makes it, through a chain of links, as the shell would.
+  fs::create_symlink("new.xml", folder.path() / "real/next.xml");
+  fs::create_symlink("real/next.xml", folder.path() / "dangling.xml");
+  EXPECT_EQ(runVantrix(folder.path(), {"Save01.lsd", "dangling.xml"}).exitCode, 0);
+  EXPECT_TRUE(fs::is_symlink(folder.path() / "dangling.xml"));
+  EXPECT_EQ(readWholeFile(folder / "real/new.xml").rfind("<?xml", 0), 0u);
+}
+
+// A pipe is written as any program writes it: a document larger than the pipe holds waits
+// for a reader that is slow to take it, and arrives whole.
+TEST(CommandLine, WritesAPipeWholeForASlowReader) {
+  TempFolder folder;
+  const std::string longName(100000, 'n');
+  folder.write("Save01.lsd", saveFile({chunk(100, {sub(11, longName), sub(12, number(3))})}));
+  const std::string pipe = folder / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  // Held open, so that the reader sees the end only once the test closes it.
+  const int keeper = open(pipe.c_str(), O_WRONLY);
+  ASSERT_GE(keeper, 0);
+  std::string received;
+  std::thread slowReader([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    fcntl(reader, F_SETFL, 0);
+    char buffer[4096];
+    for (ssize_t got; (got = read(reader, buffer, sizeof buffer)) > 0;)
+      received.append(buffer, static_cast<std::size_t>(got));
+  });
+  const auto result = runVantrix(folder.path(), {"Save01.lsd", "pipe"});
+  close(keeper);
+  slowReader.join();
+  close(reader);
+  EXPECT_EQ(result.exitCode, 0) << result.output;
+  EXPECT_NE(received.find(longName), std::string::npos);
+  EXPECT_NE(received.find("</savegame>\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -53,6 +53,14 @@ Fd openForReading(const std::string& path) {
   return Fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
 }
 
+// True for a device that may be read, which is then not opened at all: opening one can act
+// (a tape rewinds, a watchdog starts), and a game folder may hold anything a crafted archive
+// unpacked as root leaves there. It reads as empty, as devices do.
+bool isDeviceToLeaveShut(const std::string& path, struct stat& info) {
+  return path.find('\0') == std::string::npos && ::stat(path.c_str(), &info) == 0 &&
+         (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) && ::access(path.c_str(), R_OK) == 0;
+}
+
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
     ssize_t written = ::write(fd, data, size);
@@ -78,40 +86,92 @@ std::string temporarySuffix(int attempt) {
   return std::to_string(value) + ".tmp";
 }
 
-#if defined(O_TMPFILE)
-// Writes the bytes into an unnamed file in `folder` and names it only when it is complete,
-// then renames it over `path`: a run killed while writing leaves no file behind. Nothing when
-// no unnamed file can be made or named there; the named temporary file then decides.
-std::optional<ReplaceStatus> replaceThroughUnnamedFile(const std::string& folder,
-                                                       const std::string& prefix,
-                                                       const std::string& path,
-                                                       std::string_view text,
-                                                       const struct stat* existing) {
-  Fd out(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
-  if (!out.valid()) return std::nullopt;
+// The document written completely into a new file in `folder`, named `prefix` and a suffix,
+// with the permissions of the file it is to replace: the file's name, or empty when the
+// folder takes no new file. `failed` tells that writing failed; the file is gone again.
+std::string stageBeside(const std::string& folder, const std::string& prefix, std::string_view text,
+                        const struct stat* existing, bool& failed) {
   const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
-  // Unnamed, a file that fails here vanishes with its descriptor.
-  if (!writeAll(out.get(), data, text.size())) return ReplaceStatus::cannotWrite;
-  if (existing && ::fchmod(out.get(), existing->st_mode & 07777) != 0) {
-    return ReplaceStatus::cannotWrite;
+  failed = false;
+#if defined(O_TMPFILE)
+  // An unnamed file gets its name only once it is complete, so a run killed while writing
+  // leaves no file behind.
+  if (Fd out(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)); out.valid()) {
+    if (!writeAll(out.get(), data, text.size()) ||
+        (existing && ::fchmod(out.get(), existing->st_mode & 07777) != 0)) {
+      failed = true;
+      return {};
+    }
+    // Naming through /proc needs no privilege, unlike linkat's AT_EMPTY_PATH.
+    const std::string self = "/proc/self/fd/" + std::to_string(out.get());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string temporary = prefix + temporarySuffix(attempt);
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        if (out.close()) return temporary;
+        ::unlink(temporary.c_str());
+        failed = true;
+        return {};
+      }
+      if (errno != EEXIST) break;
+    }
+    // Not to be named here (no /proc): a named file decides.
   }
-  // Naming through /proc needs no privilege, unlike linkat's AT_EMPTY_PATH.
-  const std::string self = "/proc/self/fd/" + std::to_string(out.get());
-  std::string temporary;
-  bool named = false;
-  for (int attempt = 0; attempt < 100 && !named; ++attempt) {
-    temporary = prefix + temporarySuffix(attempt);
-    named = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0;
-    if (!named && errno != EEXIST) return std::nullopt;
-  }
-  if (!named) return std::nullopt;
-  if (!out.close() || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return ReplaceStatus::cannotWrite;
-  }
-  return ReplaceStatus::written;
-}
 #endif
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = prefix + temporarySuffix(attempt);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) return {};
+  Fd out(fd);
+  bool ok = writeAll(out.get(), data, text.size());
+  if (ok && existing) ok = ::fchmod(out.get(), existing->st_mode & 07777) == 0;
+  if (ok) ok = out.close();
+  if (ok) return temporary;
+  ::unlink(temporary.c_str());
+  failed = true;
+  return {};
+}
+
+// Empties the output and writes the document into it as it stands.
+ReplaceStatus writeInPlace(const std::string& path, std::string_view text) {
+  Fd out(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+  if (!out.valid()) return ReplaceStatus::cannotOpen;
+  return writeAll(out.get(), reinterpret_cast<const std::uint8_t*>(text.data()), text.size()) &&
+                 out.close()
+             ? ReplaceStatus::written
+             : ReplaceStatus::cannotWrite;
+}
+
+// The path to write for the output `path`: a symbolic link's target, so that writing through
+// a link replaces the file it points to. A link whose target is missing is followed link by
+// link (a relative target from the link's folder) to the file it would make, as the shell's
+// ">" makes it; one to something without a path (/dev/stdout, a pipe) stays as it is.
+std::string outputPath(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  if (char* target = ::realpath(path.c_str(), nullptr)) {
+    std::string resolved = target;
+    std::free(target);
+    return resolved;
+  }
+  if (::stat(path.c_str(), &info) == 0) return path;
+  std::string next = path;
+  for (int depth = 0; depth < 40; ++depth) {
+    if (::lstat(next.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(next.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) break;
+    const std::string_view link(target, static_cast<std::size_t>(length));
+    const std::size_t slash = next.rfind('/');
+    next = link.front() == '/' || slash == std::string::npos
+               ? std::string(link)
+               : next.substr(0, slash + 1) + std::string(link);
+  }
+  return next;
+}
 
 }  // namespace
 
@@ -142,9 +202,13 @@ std::optional<Bytes> readFile(const std::string& path) {
 std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, bool* readable,
                               Bytes memory) {
   if (readable) *readable = false;
+  struct stat info {};
+  if (isDeviceToLeaveShut(path, info)) {
+    if (readable) *readable = true;
+    return Bytes();
+  }
   Fd fd = openForReading(path);
   if (!fd.valid()) return std::nullopt;
-  struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
   if (readable) *readable = true;
   Bytes bytes = std::move(memory);
@@ -169,9 +233,10 @@ std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, b
 }
 
 bool isReadableFile(const std::string& path) {
+  struct stat info {};
+  if (isDeviceToLeaveShut(path, info)) return true;
   Fd fd = openForReading(path);
   if (!fd.valid()) return false;
-  struct stat info {};
   return ::fstat(fd.get(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
@@ -212,17 +277,9 @@ bool holdsBytes(int fd, const std::uint8_t* data, std::size_t size) {
 
 ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view text) {
   const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
-  // Writing through a link replaces the file it points to, as writing in place would.
-  std::string path = requestedPath;
+  const std::string path = outputPath(requestedPath);
   struct stat info {};
-  bool exists = ::lstat(path.c_str(), &info) == 0;
-  if (exists && S_ISLNK(info.st_mode)) {
-    if (char* target = ::realpath(path.c_str(), nullptr)) {
-      path = target;
-      std::free(target);
-    }
-    exists = ::stat(path.c_str(), &info) == 0;
-  }
+  const bool exists = ::stat(path.c_str(), &info) == 0;
   if (exists) {
     if (S_ISDIR(info.st_mode)) return ReplaceStatus::cannotOpen;
     // An existing output must be writable as it stands; opened for reading too where it may
@@ -237,7 +294,11 @@ ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view tex
     // the same bytes would only cost a new file, a rename and the old file's blocks.
     if (readable && holdsBytes(probe.get(), data, text.size())) return ReplaceStatus::written;
     if (!S_ISREG(info.st_mode)) {
-      // A device or pipe cannot be replaced by renaming: write into it as it is.
+      // A device or pipe cannot be replaced by renaming: write into it as it is. It was opened
+      // without waiting for a reader; it is written as any program writes, waiting for a slow
+      // reader rather than stopping when the pipe is full.
+      const int flags = ::fcntl(probe.get(), F_GETFL);
+      if (flags >= 0) ::fcntl(probe.get(), F_SETFL, flags & ~O_NONBLOCK);
       return writeAll(probe.get(), data, text.size()) && probe.close() ? ReplaceStatus::written
                                                                        : ReplaceStatus::cannotWrite;
     }
@@ -247,38 +308,18 @@ ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view tex
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   const std::string prefix = (slash == std::string::npos ? "./." : folder + ".") + base + ".";
-#if defined(O_TMPFILE)
-  if (const auto status =
-          replaceThroughUnnamedFile(folder, prefix, path, text, exists ? &info : nullptr)) {
-    return *status;
-  }
-#endif
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = prefix + temporarySuffix(attempt);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    if (!exists) return ReplaceStatus::cannotOpen;
+  bool failed = false;
+  const std::string temporary = stageBeside(folder, prefix, text, exists ? &info : nullptr, failed);
+  if (failed) return ReplaceStatus::cannotWrite;
+  if (temporary.empty()) {
     // The folder takes no new files but the output itself is writable: write it in place.
-    Fd out(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (!out.valid()) return ReplaceStatus::cannotOpen;
-    return writeAll(out.get(), data, text.size()) && out.close() ? ReplaceStatus::written
-                                                                 : ReplaceStatus::cannotWrite;
+    return exists ? writeInPlace(path, text) : ReplaceStatus::cannotOpen;
   }
-  Fd out(fd);
-  bool ok = writeAll(out.get(), data, text.size());
-  // The new file keeps the permissions of the one it replaces.
-  if (ok && exists) ok = ::fchmod(out.get(), info.st_mode & 07777) == 0;
-  if (ok) ok = out.close();
-  if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return ReplaceStatus::cannotWrite;
-  }
-  return ReplaceStatus::written;
+  if (::rename(temporary.c_str(), path.c_str()) == 0) return ReplaceStatus::written;
+  ::unlink(temporary.c_str());
+  // The output cannot be replaced (a file mounted on its own, as containers mount one; a
+  // sticky folder's file of another owner) but was opened for writing: write it in place.
+  return exists ? writeInPlace(path, text) : ReplaceStatus::cannotWrite;
 }
 
 void printLine(std::string_view line) {
