@@ -4,7 +4,9 @@
 
 #include "support/temp_folder.hpp"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include "platform/posix/time_format.hpp"
 #endif
 
@@ -59,6 +61,21 @@ TEST(Platform, TimeSeparatorOfALocalesTimeFormat) {
   };
   for (const auto& [format, separator] : cases)
     EXPECT_EQ(platform::timeSeparatorOf(format), separator) << format;
+}
+#endif
+
+#ifdef _WIN32
+// An output another program holds open without letting it be deleted (as many readers do)
+// cannot be replaced by renaming, but is written in place.
+TEST(Platform, OutputHeldOpenIsWrittenInPlace) {
+  testing::TempFolder folder;
+  const std::string path = folder.write("held.xml", "old document");
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(platform::replaceFile(path, "new"), platform::ReplaceStatus::written);
+  CloseHandle(held);
+  EXPECT_EQ(platform::readFile(path), Bytes({'n', 'e', 'w'}));
 }
 #endif
 

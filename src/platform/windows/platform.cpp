@@ -252,27 +252,32 @@ ReplaceStatus replaceFile(const std::string& path, std::string_view text) {
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
-  if (created == INVALID_HANDLE_VALUE) {
-    if (!exists) return ReplaceStatus::cannotOpen;
-    // The folder takes no new files but the output itself is writable: write it in place.
-    Handle out(CreateFileW(widePathName.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Empties the output and writes the document into it as it stands.
+  auto writeInPlace = [&] {
+    Handle out(CreateFileW(widePathName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.valid()) return ReplaceStatus::cannotOpen;
     return writeAll(out.get(), data, text.size()) && out.close() ? ReplaceStatus::written
                                                                  : ReplaceStatus::cannotWrite;
+  };
+  if (created == INVALID_HANDLE_VALUE) {
+    // The folder takes no new files but the output itself is writable: write it in place.
+    return exists ? writeInPlace() : ReplaceStatus::cannotOpen;
   }
   Handle out(created);
   bool ok = writeAll(out.get(), data, text.size());
   ok = out.close() && ok;
-  if (ok) {
-    ok = MoveFileExW(widePath(temporary).c_str(), widePathName.c_str(),
-                     MOVEFILE_REPLACE_EXISTING) != 0;
-  }
   if (!ok) {
     DeleteFileW(widePath(temporary).c_str());
     return ReplaceStatus::cannotWrite;
   }
-  return ReplaceStatus::written;
+  if (MoveFileExW(widePath(temporary).c_str(), widePathName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return ReplaceStatus::written;
+  }
+  DeleteFileW(widePath(temporary).c_str());
+  // The output cannot be replaced (another program holds it open without letting it be
+  // deleted, as many do while they read it) but was opened for writing: write it in place.
+  return exists ? writeInPlace() : ReplaceStatus::cannotWrite;
 }
 
 void prepareProcess() {}
