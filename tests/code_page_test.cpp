@@ -1,4 +1,5 @@
 #include "text/code_page.hpp"
+#include "text/letter_case.hpp"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,27 @@ TEST(CodePage, NamesAndNumbersReadBack) {
   for (CodePage page : kCodePageTrialOrder)
     order.push_back(codePageNumber(page));
   EXPECT_EQ(order, (std::vector<std::uint16_t>{65001, 932, 936, 949, 950, 1252, 1250, 1251}));
+}
+
+// File names compared as Windows compares them, letter by letter through their capitals.
+TEST(LetterCase, NamesMatchIgnoringCaseAsWindowsMatchesThem) {
+  const std::tuple<std::string_view, std::string_view, bool> cases[] = {
+      {"Hero", "hERO", true},
+      {"Héros", "HÉROS", true},            // Latin-1
+      {"Герой", "ГЕРОЙ", true},            // Cyrillic
+      {"σίσυφος", "ΣΊΣΥΦΟΣ", true},        // Greek, final sigma too
+      {"ａｃｔｏｒ", "ＡＣＴＯＲ", true},  // full width
+      {"ǆ", "Ǆ", true},
+      {"straße", "STRASSE", false},  // a capital of two letters is no capital here
+      {"ı", "I", false},             // nor is an ASCII capital of another letter
+      {"Héros", "Heros", false},
+      {"\xE9", "\xC9", false},  // bytes that are no UTF-8 match only in ASCII case
+      {"\x83\x5Cx", "\x83\x5CX", true},
+  };
+  for (const auto& [a, b, same] : cases) {
+    EXPECT_EQ(sameNameIgnoringCase(a, b), same) << a << " " << b;
+    EXPECT_EQ(sameNameIgnoringCase(b, a), same) << b << " " << a;
+  }
 }
 
 }  // namespace

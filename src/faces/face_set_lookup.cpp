@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "text/code_page.hpp"
+#include "text/letter_case.hpp"
 
 namespace vantrix {
 namespace {
@@ -41,7 +42,7 @@ bool isWindowsDeviceName(std::string_view name) {
   return digit.size() == 1 && ((digit[0] >= '0' && digit[0] <= '9') || isSuperscript(digit[0]));
 }
 
-// The entries of `folder` whose names equal `wanted` ignoring ASCII case, in byte order.
+// The entries of `folder` whose names equal `wanted` ignoring letter case, in byte order.
 std::vector<std::string> namesIgnoringCase(const std::string& folder, std::string_view wanted,
                                            LookupCache* cache, FaceFiles& files) {
   std::optional<std::vector<std::string>> listed;
@@ -58,7 +59,7 @@ std::vector<std::string> namesIgnoringCase(const std::string& folder, std::strin
   std::vector<std::string> matches;
   if (*names) {
     for (const std::string& name : **names) {
-      if (equalsIgnoringAsciiCase(name, wanted)) matches.push_back(name);
+      if (sameNameIgnoringCase(name, wanted)) matches.push_back(name);
     }
   }
   std::sort(matches.begin(), matches.end());

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "common/paths.hpp"
 #include "text/code_page_tables.hpp"
 
 namespace vantrix {
@@ -34,20 +35,9 @@ const PageNames& namesOf(CodePage page) {
   return kPageNames[0];
 }
 
-char asciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
+  return text.size() >= prefix.size() &&
+         equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 std::uint8_t byteAt(std::string_view bytes, std::size_t i) {
@@ -213,9 +203,9 @@ std::uint16_t codePageNumber(CodePage page) {
 
 std::optional<CodePage> parseCodePage(std::string_view text) {
   for (const auto& entry : kPageNames) {
-    if (equalsIgnoringCase(text, entry.text)) return entry.page;
+    if (equalsIgnoringAsciiCase(text, entry.text)) return entry.page;
     for (std::string_view name : entry.names) {
-      if (!name.empty() && equalsIgnoringCase(text, name)) return entry.page;
+      if (!name.empty() && equalsIgnoringAsciiCase(text, name)) return entry.page;
     }
   }
   for (std::string_view prefix : {"cp", "windows-"}) {
