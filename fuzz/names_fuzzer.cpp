@@ -1,8 +1,9 @@
-// The face set lookup with names in a game's code page. The first byte picks a code page, the
-// rest is a face set name from a save. Where that page reads the name as a plain file name, a
-// face set of that name is put in a private game folder's FaceSet folder: the lookup must then
-// find it (by the name's own bytes, or by a page tried no later than the chosen one), and must
-// find nothing where no face set was put. Every page's reading is checked on the way.
+// The face set lookup with names in a game's code page. The first byte picks a code page (and
+// whether the file's name is in capitals), the rest is a face set name from a save. Where that
+// page reads the name as a plain file name, a face set of that name is put in a private game
+// folder's FaceSet folder: the lookup must then find it (by the name's own bytes, or by a page
+// tried no later than the chosen one), and must find nothing where no face set was put. Every
+// page's reading is checked on the way.
 
 #include <algorithm>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "fuzz_target.hpp"
 #include "platform/platform.hpp"
 #include "text/code_page.hpp"
+#include "text/letter_case.hpp"
 
 namespace {
 
@@ -53,7 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fs::path faceSets = gameFolder() / "FaceSet";
   for (const auto& entry : fs::directory_iterator(faceSets))
     fs::remove(entry.path());
-  const auto reading = decodeToUtf8(name, kCodePageTrialOrder[chosen]);
+  auto reading = decodeToUtf8(name, kCodePageTrialOrder[chosen]);
+  // In capitals, the file is the same name to Windows, and so to the lookup.
+  if (reading && (data[0] / kCodePageTrialOrder.size()) % 2 == 1) {
+    std::u16string units = *decodeToUtf16(*reading, CodePage::utf8);
+    for (char16_t& unit : units)
+      unit = capitalOf(unit);
+    const auto capitals = encodeUtf16ToUtf8(units);
+    FUZZ_CHECK(capitals && sameNameIgnoringCase(*capitals, *reading));
+    reading = capitals;
+  }
   const bool put = reading && isPlainFaceSetName(*reading, PathStyle::posix) &&
                    platform::writeFile((faceSets / (*reading + ".png")).string(), {});
 
