@@ -53,12 +53,18 @@ Fd openForReading(const std::string& path) {
   return Fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
 }
 
-// True for a device that may be read, which is then not opened at all: opening one can act
-// (a tape rewinds, a watchdog starts), and a game folder may hold anything a crafted archive
-// unpacked as root leaves there. It reads as empty, as devices do.
-bool isDeviceToLeaveShut(const std::string& path, struct stat& info) {
-  return path.find('\0') == std::string::npos && ::stat(path.c_str(), &info) == 0 &&
-         (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) && ::access(path.c_str(), R_OK) == 0;
+// What a path names, looked at before it is opened. A device that may be read is not opened
+// at all: opening one can act (a tape rewinds, a watchdog starts), and a game folder may hold
+// anything a crafted archive unpacked as root leaves there. It reads as empty, as devices do.
+enum class Found { nothing, device, openable };
+
+Found lookAt(const std::string& path) {
+  struct stat info {};
+  if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &info) != 0) {
+    return Found::nothing;
+  }
+  if (!S_ISCHR(info.st_mode) && !S_ISBLK(info.st_mode)) return Found::openable;
+  return ::access(path.c_str(), R_OK) == 0 ? Found::device : Found::nothing;
 }
 
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
@@ -145,18 +151,17 @@ ReplaceStatus writeInPlace(const std::string& path, std::string_view text) {
              : ReplaceStatus::cannotWrite;
 }
 
-// The path to write for the output `path`: a symbolic link's target, so that writing through
-// a link replaces the file it points to. A link whose target is missing is followed link by
-// link (a relative target from the link's folder) to the file it would make, as the shell's
-// ">" makes it; one to something without a path (/dev/stdout, a pipe) stays as it is.
-std::string outputPath(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+// The file the output link `path` names, so that writing through a link replaces the file it
+// points to. A link whose target is missing is followed link by link (a relative target from
+// the link's folder) to the file it would make, as the shell's ">" makes it; one to something
+// without a path (/dev/stdout, a pipe) stays as it is.
+std::string linkTarget(const std::string& path) {
   if (char* target = ::realpath(path.c_str(), nullptr)) {
     std::string resolved = target;
     std::free(target);
     return resolved;
   }
+  struct stat info {};
   if (::stat(path.c_str(), &info) == 0) return path;
   std::string next = path;
   for (int depth = 0; depth < 40; ++depth) {
@@ -202,12 +207,14 @@ std::optional<Bytes> readFile(const std::string& path) {
 std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, bool* readable,
                               Bytes memory) {
   if (readable) *readable = false;
-  struct stat info {};
-  if (isDeviceToLeaveShut(path, info)) {
+  const Found found = lookAt(path);
+  if (found == Found::nothing) return std::nullopt;
+  if (found == Found::device) {
     if (readable) *readable = true;
     return Bytes();
   }
   Fd fd = openForReading(path);
+  struct stat info {};
   if (!fd.valid()) return std::nullopt;
   if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
   if (readable) *readable = true;
@@ -233,10 +240,11 @@ std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, b
 }
 
 bool isReadableFile(const std::string& path) {
-  struct stat info {};
-  if (isDeviceToLeaveShut(path, info)) return true;
+  const Found found = lookAt(path);
+  if (found != Found::openable) return found == Found::device;
   Fd fd = openForReading(path);
   if (!fd.valid()) return false;
+  struct stat info {};
   return ::fstat(fd.get(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
@@ -277,9 +285,13 @@ bool holdsBytes(int fd, const std::uint8_t* data, std::size_t size) {
 
 ReplaceStatus replaceFile(const std::string& requestedPath, std::string_view text) {
   const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
-  const std::string path = outputPath(requestedPath);
+  std::string path = requestedPath;
   struct stat info {};
-  const bool exists = ::stat(path.c_str(), &info) == 0;
+  bool exists = ::lstat(path.c_str(), &info) == 0;
+  if (exists && S_ISLNK(info.st_mode)) {
+    path = linkTarget(requestedPath);
+    exists = ::stat(path.c_str(), &info) == 0;
+  }
   if (exists) {
     if (S_ISDIR(info.st_mode)) return ReplaceStatus::cannotOpen;
     // An existing output must be writable as it stands; opened for reading too where it may
