@@ -29,4 +29,11 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+bool hasHighByte(std::string_view name) {
+  for (char c : name) {
+    if ((c & 0x80) != 0) return true;
+  }
+  return false;
+}
+
 }  // namespace vantrix

@@ -19,4 +19,7 @@ std::size_t lastSeparator(std::string_view path, PathStyle style);
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// Whether a name has a byte above 127: one that is not ASCII, whatever page it is in.
+bool hasHighByte(std::string_view name);
+
 }  // namespace vantrix

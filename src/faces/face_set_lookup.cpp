@@ -158,10 +158,6 @@ std::optional<FaceSetFile> findByStem(std::string_view inputPath, const std::str
   return std::nullopt;
 }
 
-bool hasHighByte(std::string_view name) {
-  return std::any_of(name.begin(), name.end(), [](char c) { return (c & 0x80) != 0; });
-}
-
 }  // namespace
 
 std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_view name,

@@ -27,10 +27,7 @@ char16_t capitalOf(char16_t unit) {
 
 bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
   if (equalsIgnoringAsciiCase(a, b)) return true;
-  auto isAscii = [](std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
-  };
-  if (isAscii(a) && isAscii(b)) return false;
+  if (!hasHighByte(a) && !hasHighByte(b)) return false;
   const std::optional<std::u16string> unitsA = decodeToUtf16(a, CodePage::utf8);
   const std::optional<std::u16string> unitsB = decodeToUtf16(b, CodePage::utf8);
   if (!unitsA || !unitsB || unitsA->size() != unitsB->size()) return false;
