@@ -15,8 +15,11 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTRIX_TESTS=OFF \
 cmake --build "$build"
 "$build/bench/make_bench_data" "$build/data"
 
+# Repetitions run in random order among all the benchmarks' repetitions, so that the best of
+# each decoder's is taken over the same stretch of the host's load as the others'.
 "$build/bench/vantrix_bench" --data="$build/data" \
-  --benchmark_repetitions="${VANTRIX_BENCH_REPETITIONS:-5}" --benchmark_min_time=0.2 "$@"
+  --benchmark_repetitions="${VANTRIX_BENCH_REPETITIONS:-10}" --benchmark_min_time=0.1 \
+  --benchmark_enable_random_interleaving=true "$@"
 
 # Each game's faces: the PNG game's from a palette, an RGB and an RGBA face set; the others'
 # from two 256-colour face sets of one kind; the faceless game's from none (its FaceSet folder
