@@ -127,6 +127,14 @@ std::vector<std::pair<std::string, Bytes>> payloads() {
     text.insert(text.end(), line.begin(), line.begin() + (i % static_cast<int>(line.size())));
   all.emplace_back("text", text);
   all.emplace_back("longer than a stored block", Bytes(70000, 7));
+  // Runs repeating every 2 to 17 bytes, each long enough for matches of 258: the copies of
+  // every short distance, up to and past the 32 bytes copied before any loop.
+  Bytes periods;
+  for (int period = 2; period <= 17; ++period) {
+    for (int i = 0; i < 40 * period + 600; ++i)
+      periods.push_back(static_cast<std::uint8_t>(period * 16 + i % period));
+  }
+  all.emplace_back("short periods", periods);
   return all;
 }
 
