@@ -37,6 +37,7 @@ echo "output exists, as when a launcher refreshes its previews), in batches that
 echo "the program that does nothing, so that each ratio compares runs made under the same load:"
 batches=${VANTRIX_BENCH_BATCHES:-50}
 runs=$((${VANTRIX_BENCH_RUNS:-1000} / batches))
+((runs >= 2)) || runs=2
 summary=()
 for game in "${games[@]}"; do
   save="$build/data/$game/Save01.lsd"
@@ -45,6 +46,7 @@ for game in "${games[@]}"; do
   # second to the next, so one long measurement of each program would compare different loads.
   # Short batches, each timing both programs within some 30 ms, give one ratio each; their
   # median is the figure.
+  rm -f "$build/hyperfine-$game"-*.json "$build/hyperfine-$game"-*.log  # an earlier run's
   for ((batch = 1; batch <= batches; batch++)); do
     log="$build/hyperfine-$game-$batch.log"
     hyperfine -N --style none --warmup $((batch == 1 ? 100 : 5)) --runs "$runs" \
