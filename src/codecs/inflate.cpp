@@ -439,58 +439,31 @@ bool readDynamicTables(BitReader& in, Tables& tables) {
                     kDistanceRootBits, tables.distances.data(), kDistanceTableSize);
 }
 
-// Copies a match of `length` bytes from `distance` back; the caller has checked both.
-// `room` is how far the output may be written, which may be past the match's end.
-inline void copyMatch(std::uint8_t* out, std::size_t distance, std::size_t length,
-                      std::size_t room) {
-  const std::uint8_t* from = out - distance;
-  if (room >= length + 16) {
-    std::uint8_t* const stop = out + length;
-    if (distance >= 16) {
-      // Sixteen bytes a step; each read lies before what the same step writes.
-      do {
-        std::memcpy(out, from, 16);
-        out += 16;
-        from += 16;
-      } while (out < stop);
-      return;
-    }
-    if (distance >= 8) {
-      do {
-        std::memcpy(out, from, 8);
-        out += 8;
-        from += 8;
-      } while (out < stop);
-      return;
-    }
-    if (distance >= 2) {
-      // A short period (the pixel sizes of images): the first bytes one at a time, up to a
-      // whole number of periods of 8 bytes or more, then 8 bytes a step from that far back.
-      const std::size_t period = distance * ((8 + distance - 1) / distance);
-      const std::size_t head = std::min(period, length);
-      for (std::size_t k = 0; k < head; ++k)
-        out[k] = from[k];
-      for (out += head, from = out - period; out < stop; out += 8, from += 8)
-        std::memcpy(out, from, 8);
-      return;
-    }
-  }
-  if (distance == 1) {
-    std::memset(out, out[-1], length);
-    return;
-  }
-  for (std::size_t k = 0; k < length; ++k)
-    out[k] = from[k];
-}
-
 // While this much output is left, a step (up to three literals, or two and a match of at
 // most 258 bytes, whose copy may write 32 bytes past its end) needs no check of the output's
 // end.
 constexpr std::size_t kFastRoom = 2 + 258 + 32;
 
-// Copies a match in the fast loop, where the output has room for it and 32 bytes more. The
-// first 32 bytes are copied whatever the length, so that the matches of most pictures take
-// no loop at all, whose exit the processor would mispredict.
+// Copies a match of 2 to 7 bytes back, the pixel sizes of images, where the output has room
+// for it and 8 bytes more: the first bytes one at a time, up to a whole number of periods of
+// 8 bytes or more, then 8 bytes a step from that far back. Kept out of the decode loop, whose
+// registers it would crowd.
+[[gnu::noinline]] void copyShortPeriod(std::uint8_t* out, std::size_t distance,
+                                       std::size_t length) {
+  const std::uint8_t* from = out - distance;
+  std::uint8_t* const stop = out + length;
+  const std::size_t period = distance * ((8 + distance - 1) / distance);
+  const std::size_t head = std::min(period, length);
+  for (std::size_t k = 0; k < head; ++k)
+    out[k] = from[k];
+  for (out += head, from = out - period; out < stop; out += 8, from += 8)
+    std::memcpy(out, from, 8);
+}
+
+// Copies a match of `length` bytes from `distance` back (both checked by the caller) where the
+// output has room for it and 32 bytes more. The first 32 bytes are copied whatever the
+// length, so that the matches of most pictures take no loop at all, whose exit the processor
+// would mispredict.
 inline void copyMatchFast(std::uint8_t* out, std::size_t distance, std::size_t length) {
   const std::uint8_t* from = out - distance;
   std::uint8_t* const stop = out + length;
@@ -517,7 +490,24 @@ inline void copyMatchFast(std::uint8_t* out, std::size_t distance, std::size_t l
       std::memcpy(out, &run, 8);
     return;
   }
-  copyMatch(out, distance, length, length + 16);
+  copyShortPeriod(out, distance, length);
+}
+
+// Copies a match as copyMatchFast does where `room`, how far the output may be written, allows
+// it, and byte by byte near the output's end.
+inline void copyMatch(std::uint8_t* out, std::size_t distance, std::size_t length,
+                      std::size_t room) {
+  if (room >= length + 32) {
+    copyMatchFast(out, distance, length);
+    return;
+  }
+  if (distance == 1) {
+    std::memset(out, out[-1], length);
+    return;
+  }
+  const std::uint8_t* from = out - distance;
+  for (std::size_t k = 0; k < length; ++k)
+    out[k] = from[k];
 }
 
 // A fault found at the reader's position: zlib sees it only when the bits it took lie within

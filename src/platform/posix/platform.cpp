@@ -214,8 +214,8 @@ std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, b
     return Bytes();
   }
   Fd fd = openForReading(path);
-  struct stat info {};
   if (!fd.valid()) return std::nullopt;
+  struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
   if (readable) *readable = true;
   Bytes bytes = std::move(memory);
