@@ -27,7 +27,9 @@ char16_t capitalOf(char16_t unit) {
 
 bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
   if (equalsIgnoringAsciiCase(a, b)) return true;
-  if (!hasHighByte(a) && !hasHighByte(b)) return false;
+  // A capital is ASCII only for an ASCII letter, so a name with units above ASCII never
+  // matches one without: nothing to decode for the ASCII names of most folders.
+  if (!hasHighByte(a) || !hasHighByte(b)) return false;
   const std::optional<std::u16string> unitsA = decodeToUtf16(a, CodePage::utf8);
   const std::optional<std::u16string> unitsB = decodeToUtf16(b, CodePage::utf8);
   if (!unitsA || !unitsB || unitsA->size() != unitsB->size()) return false;
