@@ -38,7 +38,6 @@ echo "the program that does nothing, so that each ratio compares runs made under
 batches=${VANTRIX_BENCH_BATCHES:-50}
 runs=$((${VANTRIX_BENCH_RUNS:-1000} / batches))
 ((runs >= 2)) || runs=2
-summary=()
 for game in "${games[@]}"; do
   save="$build/data/$game/Save01.lsd"
   document="$build/$game.xml"
@@ -63,15 +62,12 @@ for game in "${games[@]}"; do
     exit 1
   }
   /usr/bin/time -f '%M' -o "$build/peak-rss.txt" "$timed/vantrix" "$save" "$document"
-  summary+=("$(jq -rs --arg game "$game" --arg rss "$(cat "$build/peak-rss.txt")" '
+  jq -rs --arg game "$game" --arg rss "$(cat "$build/peak-rss.txt")" '
     def middle: sort | .[length / 2 | floor];
     def us: . * 1e6 | round;
     def twoPlaces: . * 100 | round / 100;
     (map(.results[1].median / .results[0].median) | middle) as $ratio |
     ((map(.results[1].min) | min) / (map(.results[0].min) | min)) as $best |
     "- \($game): \($ratio | twoPlaces) times the do-nothing program (median of \(length) batches; medians \(map(.results[1].median) | middle | us) µs and \(map(.results[0].median) | middle | us) µs), \($best | twoPlaces) (fastest runs); peak memory \($rss) KiB"' \
-    "$build"/hyperfine-"$game"-*.json)")
-  echo "${summary[-1]}"
+    "$build"/hyperfine-"$game"-*.json
 done
-echo
-printf '%s\n' "${summary[@]}"
