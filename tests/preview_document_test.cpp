@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "document/value_text.hpp"
 #include "support/xml_check.hpp"
 
 namespace vantrix {
@@ -117,9 +118,26 @@ TEST(PreviewDocument, SlotIdAttribute) {
 
 TEST(PreviewDocument, PlayingTime) {
   const std::pair<std::int32_t, const char*> cases[] = {
-      {0, "000:00:00"},      {30, "000:00:00"},       {90, "000:00:02"},
-      {150, "000:00:02"},    {215999, "001:00:00"},   {324000, "001:30:00"},
-      {215940, "000:59:59"}, {21600000, "100:00:00"}, {2147483647, "9942:03:14"},
+      {0, "000:00:00"},
+      {29, "000:00:00"},
+      {30, "000:00:00"},
+      {90, "000:00:02"},
+      {150, "000:00:02"},
+      {3540, "000:00:59"},
+      {215999, "001:00:00"},
+      {324000, "001:30:00"},
+      {215940, "000:59:59"},
+      {5403660, "025:01:01"},
+      {21600000, "100:00:00"},
+      {2147483647, "9942:03:14"},
+      // Negative counts: the hours carry the sign, minutes and seconds are the time of day
+      // of a negative date serial.
+      {-31, "000:00:01"},
+      {-90, "000:00:02"},
+      {-216000, "-001:00:00"},
+      {-5184000, "-024:00:00"},
+      {-5184060, "-024:59:59"},
+      {-2147483647 - 1, "-9942:56:46"},
   };
   for (const auto& [frames, text] : cases) {
     SavePreview p;

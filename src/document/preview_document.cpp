@@ -3,8 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "document/date_text.hpp"
-#include "document/number_text.hpp"
+#include "document/value_text.hpp"
 #include "document/xml_text.hpp"
 
 namespace vantrix {
@@ -45,25 +44,7 @@ class LineWriter {
   std::string out_;
 };
 
-std::string playingTimeText(std::int32_t frameCount, char timeSeparator) {
-  // Whole seconds, a half going to the even neighbour.
-  const auto seconds = static_cast<std::int32_t>(std::nearbyint(frameCount / 60.0));
-  return formatValue(seconds / 3600, "000", timeSeparator) +
-         formatValue(timeSerial(0, 0, seconds), ":nn:ss", timeSeparator);
-}
-
 }  // namespace
-
-std::string saveSlotId(const std::string& inputFileName) {
-  const std::size_t length = inputFileName.size();
-  const std::string digits = length >= 6 ? inputFileName.substr(length - 6, 2) : std::string();
-  const double number = textToNumber(digits);
-  // Only the low 8 bits of the rounded number decide whether there is an id at all.
-  const double rounded = std::nearbyint(number);
-  if (!std::isfinite(rounded) || std::fabs(rounded) >= 0x1p62) return {};
-  if ((static_cast<std::int64_t>(rounded) & 0xFF) == 0) return {};
-  return numberText(number);
-}
 
 std::string writePreviewDocument(const SavePreview& preview, const std::string& inputFileName,
                                  const FaceBitmapSource& faceBitmap, char timeSeparator,
@@ -83,14 +64,13 @@ std::string writePreviewDocument(const SavePreview& preview, const std::string& 
   doc.line(id.empty() ? "<savegame>" : "<savegame id=\"" + id + "\">");
   // The time separator is the user's to choose: one such as "<" or "&" is escaped like any
   // text, so that the document stays well-formed.
-  doc.line("    <timestamp>" +
-           xmlText(formatValue(preview.timestamp, "yyyy-mm-dd-hh:mm:ss", timeSeparator)) +
+  doc.line("    <timestamp>" + xmlText(saveTimeText(preview.timestamp, timeSeparator)) +
            "</timestamp>");
   if (preview.heroLevel >= 1) {
     doc.line("    <hero>");
     doc.textLine("        <name>", preview.heroName, "</name>");
-    doc.line("        <level>" + integerText(preview.heroLevel) + "</level>");
-    doc.line("        <hp>" + integerText(preview.heroHp) + "</hp>");
+    doc.line("        <level>" + std::to_string(preview.heroLevel) + "</level>");
+    doc.line("        <hp>" + std::to_string(preview.heroHp) + "</hp>");
     doc.line("    </hero>");
   }
   for (int slot = 1; slot <= 4; ++slot) {
@@ -100,13 +80,13 @@ std::string writePreviewDocument(const SavePreview& preview, const std::string& 
     doc.textLine("        <filename>", face.name, "</filename>");
     // The face id is 1-based; the sum wraps like the engine's 32-bit arithmetic.
     const auto id1 = static_cast<std::int32_t>(static_cast<std::uint32_t>(face.index) + 1u);
-    doc.line("        <id>" + integerText(id1) + "</id>");
+    doc.line("        <id>" + std::to_string(id1) + "</id>");
     doc.bitmapLines(faceBitmap, slot);
     doc.line("    </face>");
   }
   doc.line("    <playingtime>" + xmlText(playingTimeText(preview.frameCount, timeSeparator)) +
            "</playingtime>");
-  doc.line("    <money>" + integerText(preview.money) + "</money>");
+  doc.line("    <money>" + std::to_string(preview.money) + "</money>");
   doc.line("</savegame>");
   return doc.take();
 }

@@ -19,8 +19,4 @@ std::string writePreviewDocument(const SavePreview& preview, const std::string& 
                                  const FaceBitmapSource& faceBitmap, char timeSeparator,
                                  std::size_t faceText = 4 * 10000);
 
-// The `id` attribute's value: the save slot number held in the two characters before a
-// four-character extension ("Save03.lsd" gives "3"); empty when there is none.
-std::string saveSlotId(const std::string& inputFileName);
-
 }  // namespace vantrix
