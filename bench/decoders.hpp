@@ -15,7 +15,6 @@ namespace bench {
 struct Decoded {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
-  bool bottomUp = false;  // rows stored bottom first
   // The pixels, width × height × 4 bytes, kept alive by `owner`; null when the decoder refused
   // the file.
   std::shared_ptr<void> owner;

@@ -10,13 +10,12 @@ namespace bench {
 
 using namespace vantrix;
 
-std::optional<PixelImage> decodeXyzByZlib(ByteView file, PaletteTable& table) {
+std::optional<IndexedImage> decodeXyzByZlib(ByteView file) {
   if (file.size() < 8 || !std::equal(file.begin(), file.begin() + 4, "XYZ1")) return {};
-  const std::uint32_t width = readLe16(file.data() + 4);
-  const std::uint32_t height = readLe16(file.data() + 6);
+  const std::uint32_t width = file[4] | std::uint32_t{file[5]} << 8;
+  const std::uint32_t height = file[6] | std::uint32_t{file[7]} << 8;
   if (width == 0 || height == 0) return {};
-  auto image = PixelImage::make(PixelLayout::full, 1, width, height, (width + 15) / 16 * 16);
-  if (!image) return {};
+  IndexedImage image{width, height, std::vector<std::uint8_t>(std::size_t{width} * height), {}};
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) return {};
   const ByteView data = file.subspan(8);
@@ -35,9 +34,8 @@ std::optional<PixelImage> decodeXyzByZlib(ByteView file, PaletteTable& table) {
       out = palette.data() + produced;
       room = 768 - produced;
     } else if (produced < pixelEnd) {
-      const std::size_t pixel = produced - 768;
-      out = image->row(static_cast<std::uint32_t>(pixel / width)) + pixel % width;
-      room = width - pixel % width;
+      out = image.indices.data() + (produced - 768);
+      room = pixelEnd - produced;
     }
     zs.next_out = out;
     zs.avail_out = static_cast<uInt>(room);
@@ -47,8 +45,8 @@ std::optional<PixelImage> decodeXyzByZlib(ByteView file, PaletteTable& table) {
   inflateEnd(&zs);
   if (result != Z_STREAM_END || produced < pixelEnd || produced > capacity) return {};
   for (std::size_t i = 0; i < 256; ++i) {
-    table[i] = 0xFF000000u | std::uint32_t{palette[3 * i + 2]} >> 2 << 16 |
-               std::uint32_t{palette[3 * i + 1]} >> 2 << 8 | std::uint32_t{palette[3 * i]} >> 2;
+    image.palette[i] = std::uint32_t{palette[3 * i]} << 16 | std::uint32_t{palette[3 * i + 1]} << 8 |
+                       palette[3 * i + 2];
   }
   return image;
 }

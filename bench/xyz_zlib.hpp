@@ -1,15 +1,14 @@
 #pragma once
 
 // XYZ face sets decoded as vantrix did before it had its own inflater: zlib's inflate writing
-// straight into the palette and the image rows. The benchmark's yardstick for decodeXyzImage.
+// straight into the palette and the picture's indices. The benchmark's yardstick for decodeXyz.
 
 #include <optional>
 
-#include "codecs/xyz.hpp"
+#include "vantrix/codecs.hpp"
 
 namespace bench {
 
-std::optional<vantrix::PixelImage> decodeXyzByZlib(vantrix::ByteView file,
-                                                   vantrix::PaletteTable& table);
+std::optional<vantrix::IndexedImage> decodeXyzByZlib(vantrix::ByteView file);
 
 }  // namespace bench

@@ -19,6 +19,7 @@
 #include "fuzz_target.hpp"
 #include "platform/platform.hpp"
 #include "save/save_reader.hpp"
+#include "support/bytes_io.hpp"
 #include "support/xml_check.hpp"
 #include "vantrix/vantrix.hpp"
 
@@ -63,10 +64,10 @@ const Playground& playground() {
     fs::create_directories(p.root / "FaceSet");
     // Face sets a save must never reach: beside the save, and in a FaceSet folder above.
     for (const char* name : {"Decoy.bmp", "Set0.bmp", "Set1.bmp", "Set2.bmp"}) {
-      FUZZ_CHECK(platform::writeFile((p.root / "FaceSet" / name).string(), kDecoyBmp));
+      FUZZ_CHECK(testing::writeFile((p.root / "FaceSet" / name).string(), kDecoyBmp));
     }
-    FUZZ_CHECK(platform::writeFile((p.root / "Decoy.bmp").string(), kDecoyBmp));
-    FUZZ_CHECK(platform::writeFile((p.game / "Decoy.bmp").string(), kDecoyBmp));
+    FUZZ_CHECK(testing::writeFile((p.root / "Decoy.bmp").string(), kDecoyBmp));
+    FUZZ_CHECK(testing::writeFile((p.game / "Decoy.bmp").string(), kDecoyBmp));
     p.rootNames = namesIn(p.root);
     return p;
   }();
@@ -134,13 +135,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t length = std::min(declared, size - at);
     const std::string name = "Set" + std::to_string(i);
     files.push_back(ground.faceSets / (name + extension));
-    FUZZ_CHECK(platform::writeFile(files.back().string(), ByteView(data + at, length)));
+    FUZZ_CHECK(testing::writeFile(files.back().string(), ByteView(data + at, length)));
     written.push_back(name);
     at += length;
   }
   const ByteView save(data + at, size - at);
   files.push_back(ground.game / "Save01.lsd");
-  FUZZ_CHECK(platform::writeFile(files.back().string(), save));
+  FUZZ_CHECK(testing::writeFile(files.back().string(), save));
   const std::vector<std::string> gameNames = namesIn(ground.game);
   const std::vector<std::string> faceSetNames = namesIn(ground.faceSets);
 

@@ -12,6 +12,7 @@
 #include "faces/face_set_lookup.hpp"
 #include "fuzz_target.hpp"
 #include "platform/platform.hpp"
+#include "support/bytes_io.hpp"
 #include "text/code_page.hpp"
 #include "text/letter_case.hpp"
 
@@ -24,7 +25,7 @@ const fs::path& gameFolder() {
     const fs::path made = vantrix::fuzz::privateFolder("vantrix-names");
     fs::create_directories(made / "FaceSet");
     // A face set a save must never reach, beside the game.
-    vantrix::platform::writeFile((made / "Decoy.png").string(), {});
+    vantrix::testing::writeFile((made / "Decoy.png").string(), {});
     return made;
   }();
   return folder;
@@ -62,14 +63,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (char16_t& unit : units)
       unit = capitalOf(unit);
     const auto capitals = encodeUtf16ToUtf8(units);
-    FUZZ_CHECK(capitals && sameNameIgnoringCase(*capitals, *reading));
+    FUZZ_CHECK(capitals && sameNameIgnoringCase(CaseKey(*capitals), CaseKey(*reading)));
     reading = capitals;
   }
   const bool put = reading && isPlainFaceSetName(*reading, PathStyle::posix) &&
-                   platform::writeFile((faceSets / (*reading + ".png")).string(), {});
+                   testing::writeFile((faceSets / (*reading + ".png")).string(), {});
 
-  const auto found =
-      findFaceSet((gameFolder() / "Save01.lsd").string(), name, platform::nativePathStyle());
+  FaceSetLookup lookup((gameFolder() / "Save01.lsd").string(), platform::nativePathStyle(),
+                       diskFiles());
+  const auto found = lookup.find(name);
   FUZZ_CHECK(found.has_value() == put);
   if (!found) return 0;
   FUZZ_CHECK(fs::equivalent(found->path, faceSets / (*reading + ".png")));

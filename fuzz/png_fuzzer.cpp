@@ -1,9 +1,8 @@
-// decodePngBuffer in each output form: all three accept or refuse a file alike, for the
-// same reason, and give the same pixels; a face set's picture is then drawn as the face
-// loader draws it. A decode that keeps a corner and may overwrite its copy of the file (as
-// the face loader's does) accepts and refuses alike too, and gives that corner's pixels, or
-// those of the part of it it is asked to show; so does a decode that hands rows to a sink,
-// as pixels or as palette indices.
+// The PNG decoder on any file, as each of its callers runs it: the whole picture in either
+// pixel order, and the library's decodePng, accept or refuse a file alike, for the same reason,
+// with the same pixels; a decode that keeps a corner and may overwrite its copy of the file
+// gives that corner's pixels, or those of the part of it it is asked to show, as colours or as
+// palette indices; and a face set's cells are those of its whole picture.
 
 #include <zlib.h>
 
@@ -14,20 +13,16 @@
 #include <vector>
 
 #include "codecs/png_decoder.hpp"
+#include "faces/face_cells.hpp"
 #include "fuzz_target.hpp"
-#include "image/canvas.hpp"
+#include "support/test_picture.hpp"
+#include "vantrix/codecs.hpp"
 
 namespace {
 
 using namespace vantrix;
-
-// Pixel x of row y (counted from the top) as 0xAARRGGBB, whatever the form.
-std::uint32_t pixelAt(const PixelImage& image, std::uint32_t x, std::uint32_t y) {
-  if (image.layout() != PixelLayout::bottomUpRgba) return loadPixel32(image.row(y) + 4 * x);
-  const std::uint8_t* p = image.row(image.height() - 1 - y) + 4 * x;
-  return std::uint32_t{p[3]} << 24 | std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
-}
-
+using testing::DecodedPng;
+using testing::decodePngPicture;
 // The input with every whole chunk's CRC set right, so mutations reach past the CRC check
 // into the image data, palette and filters.
 std::vector<std::uint8_t> withRightCrcs(const std::uint8_t* data, std::size_t size) {
@@ -46,124 +41,95 @@ std::vector<std::uint8_t> withRightCrcs(const std::uint8_t* data, std::size_t si
   return file;
 }
 
-void checkForms(ByteView file);
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  checkForms(ByteView(data, size));
-  const std::vector<std::uint8_t> fixed = withRightCrcs(data, size);
-  checkForms(ByteView(fixed));
-  return 0;
+// A picture's pixel as 0xAARRGGBB: its colour, or the colour its palette index stands for.
+std::uint32_t pixelAt(const testing::TestPicture& picture, std::uint32_t x, std::uint32_t y) {
+  return picture.bytesPerPixel == 1 ? picture.colours[picture.at(x, y)] : picture.pixel(x, y);
 }
-
-namespace {
-
-// Keeps the rows it is handed, checking that they come top first and inside the picture;
-// asked to, it takes a palette picture's rows as indices and keeps the colours they stand for.
-struct RowsKept final : PngRowSink {
-  explicit RowsKept(bool indicesWanted) : asIndices(indicesWanted) {}
-  const bool asIndices;
-  bool indices = false;
-  std::array<std::uint32_t, 256> colours{};
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::vector<std::uint32_t> pixels;
-  std::uint32_t nextRow = 0;
-  bool takesIndices(std::uint32_t, std::uint32_t,
-                    const std::array<std::uint32_t, 256>& given) override {
-    colours = given;
-    indices = asIndices;
-    return indices;
-  }
-  bool begin(std::uint32_t w, std::uint32_t h) override {
-    width = w;
-    height = h;
-    pixels.assign(std::size_t{w} * h, 0);
-    return true;
-  }
-  void row(std::uint32_t y, std::uint32_t left, const std::uint8_t* data,
-           std::uint32_t count) override {
-    FUZZ_CHECK(y >= nextRow && y < height && left <= width && count <= width - left);
-    nextRow = y + 1;
-    for (std::uint32_t i = 0; i < count; ++i) {
-      pixels[std::size_t{y} * width + left + i] =
-          indices ? colours[data[i]] : loadPixel32(data + 4 * std::size_t{i});
-    }
-  }
-};
 
 // Odd sides cut Adam7's passes part-way; the part shown starts inside a byte of samples, at
 // a row that varies with the input, so that rows above it may go unrestored.
-void checkCorner(ByteView file, PngTarget target, const std::optional<PixelImage>& whole,
-                 PngError wholeWhy, bool shownPart) {
+void checkCorner(ByteView file, const DecodedPng& whole, bool shownPart) {
   DecodeLimits corner;
   corner.keptWidth = 7;
   corner.keptHeight = 5;
   if (shownPart) corner.shown = {3, 1 + static_cast<std::uint32_t>(file.size() % 4), 6, 5};
-  const std::uint32_t left = corner.shown.left;
-  const std::uint32_t top = corner.shown.top;
-  std::vector<std::uint8_t> copy(file.begin(), file.end());
-  PngError why = PngError::none;
-  const auto part = decodePngBufferInPlace(copy, target, &why, corner);
-  FUZZ_CHECK(why == wholeWhy && part.has_value() == whole.has_value());
-  if (!part) return;
-  FUZZ_CHECK(part->width() == std::min(whole->width(), 7u));
-  FUZZ_CHECK(part->height() == std::min(whole->height(), 5u));
-  const std::uint32_t right = std::min(part->width(), corner.shown.right);
-  const std::uint32_t bottom = std::min(part->height(), corner.shown.bottom);
-  for (std::uint32_t y = top; y < bottom; ++y) {
-    for (std::uint32_t x = left; x < right; ++x)
-      FUZZ_CHECK(pixelAt(*part, x, y) == pixelAt(*whole, x, y));
-  }
-  if (target != PngTarget::compactImage) return;
-  for (bool asIndices : {false, true}) {
-    copy.assign(file.begin(), file.end());
-    RowsKept rows(asIndices);
-    FUZZ_CHECK(decodePngRowsInPlace(copy, rows, corner) == wholeWhy);
-    FUZZ_CHECK(rows.width == part->width() && rows.height == part->height());
-    for (std::uint32_t y = top; y < bottom; ++y) {
-      for (std::uint32_t x = left; x < right; ++x)
-        FUZZ_CHECK(rows.pixels[std::size_t{y} * rows.width + x] == pixelAt(*whole, x, y));
+  for (bool indices : {false, true}) {
+    const DecodedPng part = decodePngPicture(file, corner, PngPixels::argb, indices, true);
+    FUZZ_CHECK(part.error == whole.error);
+    if (part.error != PngError::none) continue;
+    FUZZ_CHECK(part.picture.width == std::min(whole.picture.width, 7u));
+    FUZZ_CHECK(part.picture.height == std::min(whole.picture.height, 5u));
+    const std::uint32_t right = std::min(part.picture.width, corner.shown.right);
+    const std::uint32_t bottom = std::min(part.picture.height, corner.shown.bottom);
+    for (std::uint32_t y = corner.shown.top; y < bottom; ++y) {
+      for (std::uint32_t x = corner.shown.left; x < right; ++x)
+        FUZZ_CHECK(pixelAt(part.picture, x, y) == whole.picture.pixel(x, y));
     }
   }
 }
 
-void checkForms(ByteView file) {
-  PngError compactWhy = PngError::none;
-  PngError fullWhy = PngError::none;
-  PngError rgbaWhy = PngError::none;
-  const auto compact = decodePngBuffer(file, PngTarget::compactImage, &compactWhy);
-  const auto full = decodePngBuffer(file, PngTarget::fullImage, &fullWhy);
-  const auto rgba = decodePngBuffer(file, PngTarget::bottomUpRgba, &rgbaWhy);
-  checkCorner(file, PngTarget::compactImage, compact, compactWhy, false);
-  checkCorner(file, PngTarget::compactImage, compact, compactWhy, true);
-  checkCorner(file, PngTarget::fullImage, full, fullWhy, true);
-  checkCorner(file, PngTarget::bottomUpRgba, rgba, rgbaWhy, false);
-
-  FUZZ_CHECK(compact.has_value() == (compactWhy == PngError::none));
-  FUZZ_CHECK(compactWhy == fullWhy && compactWhy == rgbaWhy);
-  FUZZ_CHECK(compact.has_value() == full.has_value() && full.has_value() == rgba.has_value());
-  if (!compact) return;
-
-  const std::uint32_t width = compact->width();
-  const std::uint32_t height = compact->height();
-  FUZZ_CHECK(full->width() == width && full->height() == height);
-  FUZZ_CHECK(rgba->width() == width && rgba->height() == height);
-  FUZZ_CHECK(compact->pitch() == std::size_t{width} * 4 && full->pitch() % 32 == 0);
-  FUZZ_CHECK(compact->bytes().size() == compact->pitch() * height);
-  FUZZ_CHECK(full->bytes().size() == full->pitch() * height);
-  for (std::uint32_t y = 0; y < height; ++y) {
-    FUZZ_CHECK(std::memcmp(compact->row(y), full->row(y), std::size_t{width} * 4) == 0);
-    for (std::uint32_t x = 0; x < width; ++x) {
-      FUZZ_CHECK(pixelAt(*compact, x, y) == pixelAt(*rgba, x, y));
+// The cells of faces 0, 1, 5 and 16 of the file as a face set: those of its picture on a
+// 192 × 192 canvas of opaque black; face 16, off the canvas, magenta.
+void checkFaces(ByteView file, const DecodedPng& whole) {
+  Arena memory;
+  Bytes copy(file.begin(), file.end());
+  const std::optional<FaceSetCells> cut = cutFaces(FaceSetKind::png, copy, {0, 1, 5, 16}, memory);
+  FUZZ_CHECK(cut.has_value() == (whole.error == PngError::none));
+  if (!cut) return;
+  for (const auto& [index, cell] : cut->cells) {
+    const auto left = static_cast<std::uint32_t>(index % 4 * 48);
+    const auto top = static_cast<std::uint32_t>(index / 4 * 48);
+    for (std::uint32_t y = 0; y < 48; ++y) {
+      for (std::uint32_t x = 0; x < 48; ++x) {
+        const std::uint32_t want =
+            index == 16 ? 0xFFFF00FFu
+            : left + x < whole.picture.width && top + y < whole.picture.height
+                ? whole.picture.pixel(left + x, top + y)
+                : 0xFF000000u;
+        const std::size_t at =
+            (std::size_t{y} * 48 + x) * static_cast<std::size_t>(cell.bytesPerPixel);
+        const std::uint32_t got = cell.bytesPerPixel == 1 ? cut->palette[cell.pixels[at]]
+                                                          : readLe32(cell.pixels.data() + at);
+        FUZZ_CHECK(got == want);
+      }
     }
   }
+}
 
-  Canvas canvas;
-  FUZZ_CHECK(canvas.createCanvas(192, 192, 32) == ImageStatus::success);
-  FUZZ_CHECK(canvas.putImage(*compact, 0, 0) == ImageStatus::success);
-  FUZZ_CHECK(canvas.putImage(*rgba, 0, 0) == ImageStatus::illegalCall);
+void checkOrders(ByteView file) {
+  const DecodedPng argb = decodePngPicture(file);
+  const DecodedPng rgba = decodePngPicture(file, kDefaultDecodeLimits, PngPixels::rgba);
+  checkCorner(file, argb, false);
+  checkCorner(file, argb, true);
+  checkFaces(file, argb);
+
+  FUZZ_CHECK(argb.error == rgba.error);
+  std::string why;
+  const std::optional<RgbaImage> image = decodePng(file, &why);
+  FUZZ_CHECK(image.has_value() == (argb.error == PngError::none));
+  if (!image) {
+    FUZZ_CHECK(why == toString(argb.error));
+    return;
+  }
+  const std::uint32_t width = argb.picture.width;
+  const std::uint32_t height = argb.picture.height;
+  FUZZ_CHECK(rgba.picture.width == width && rgba.picture.height == height);
+  FUZZ_CHECK(image->width == width && image->height == height &&
+             image->rgba == rgba.picture.pixels);
+  for (std::uint32_t y = 0; y < height; ++y) {
+    for (std::uint32_t x = 0; x < width; ++x) {
+      const std::uint32_t v = argb.picture.pixel(x, y);
+      const std::uint32_t swapped = (v & 0xFF00FF00u) | (v >> 16 & 0xFF) | (v & 0xFF) << 16;
+      FUZZ_CHECK(rgba.picture.pixel(x, y) == swapped);
+    }
+  }
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  checkOrders(ByteView(data, size));
+  const std::vector<std::uint8_t> fixed = withRightCrcs(data, size);
+  checkOrders(ByteView(fixed));
+  return 0;
+}

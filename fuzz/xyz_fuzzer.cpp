@@ -1,73 +1,95 @@
-// The XYZ decoder in both reading forms: the palette-index image with its table, and the
-// true-colour image, which must be that table applied to those indices. A decode that keeps
-// a corner accepts and refuses alike and gives that corner's indices.
+// The XYZ decoder on any file, as each of its callers runs it: the whole picture, a kept
+// corner, the library's decodeXyz and a face set's cells accept or refuse it alike, for the
+// same reason, with the same indices and colours; and what the library decodes, its writer
+// writes back to a file that decodes the same.
 
 #include <algorithm>
 
 #include "codecs/xyz.hpp"
+#include "faces/face_cells.hpp"
 #include "fuzz_target.hpp"
-#include "image/canvas.hpp"
+#include "support/test_picture.hpp"
+#include "vantrix/codecs.hpp"
+
+namespace {
+
+using namespace vantrix;
+
+struct Decoded {
+  XyzError error = XyzError::none;
+  testing::TestPicture picture{0, 0, 1, 0xA5};
+  XyzColours colours{};
+};
+
+Decoded decode(ByteView file, const DecodeLimits& limits) {
+  Decoded decoded;
+  Arena memory;
+  // Borrowed memory holds bytes of no meaning.
+  memory.borrow(70000).span()[0] = 0xA5;
+  decoded.error = decodeXyz(file, decoded.picture, decoded.colours, limits, memory);
+  return decoded;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace vantrix;
   const ByteView file(data, size);
-  // The face loader's flags, and the ones the true-colour form uses inside.
-  PaletteTable sixBitTable{};
-  XyzError indexedWhy = XyzError::none;
-  const auto indices = decodeXyzImage(file, sixBitTable, true, false, &indexedWhy);
-  FUZZ_CHECK(indices.has_value() == (indexedWhy == XyzError::none));
-
-  PaletteTable table{};
-  XyzError rgbWhy = XyzError::none;
-  const auto sameIndices = decodeXyzImage(file, table, false, true, &rgbWhy);
-  FUZZ_CHECK(rgbWhy == indexedWhy);
-
-  XyzError colourWhy = XyzError::none;
-  const auto colours = decodeXyzImageTrueColour(file, true, &colourWhy);
-  FUZZ_CHECK(colours.has_value() == (colourWhy == XyzError::none));
-  // The colour image may be refused as too large where the indices are not.
-  if (colourWhy != XyzError::tooLarge) FUZZ_CHECK(colourWhy == indexedWhy);
-
+  const Decoded whole = decode(file, kDefaultDecodeLimits);
   DecodeLimits corner;
   corner.keptWidth = 7;
   corner.keptHeight = 5;
-  PaletteTable cornerTable{};
-  XyzError cornerWhy = XyzError::none;
-  // Inflated into memory lent to it, which holds bytes of no meaning.
-  const auto part =
-      decodeXyzImage(file, cornerTable, true, false, &cornerWhy, corner, PixelBytes(4099, 0xA5));
-  FUZZ_CHECK(cornerWhy == indexedWhy && part.has_value() == indices.has_value());
-  if (!indices) return 0;
-  FUZZ_CHECK(cornerTable == sixBitTable);
-  FUZZ_CHECK(part->width() == std::min(indices->width(), 7u));
-  FUZZ_CHECK(part->height() == std::min(indices->height(), 5u));
-  for (std::uint32_t y = 0; y < part->height(); ++y) {
-    for (std::uint32_t x = 0; x < part->width(); ++x)
-      FUZZ_CHECK(part->row(y)[x] == indices->row(y)[x]);
-  }
+  const Decoded part = decode(file, corner);
+  FUZZ_CHECK(part.error == whole.error);
 
-  FUZZ_CHECK(sameIndices && indices->bytes().size() == sameIndices->bytes().size());
-  FUZZ_CHECK(indices->bytesPerPixel() == 1 && indices->layout() == PixelLayout::full);
-  FUZZ_CHECK(indices->pitch() % 16 == 0 && indices->pitch() >= indices->width());
-  for (std::size_t i = 0; i < 256; ++i) {
-    FUZZ_CHECK(sixBitTable[i] >> 24 == 0xFF && (sixBitTable[i] & 0xC0C0C0) == 0);
+  std::string why;
+  const std::optional<IndexedImage> image = decodeXyz(file, &why);
+  FUZZ_CHECK(image.has_value() == (whole.error == XyzError::none));
+
+  Arena memory;
+  Bytes copy(file.begin(), file.end());
+  const std::optional<FaceSetCells> cut = cutFaces(FaceSetKind::xyz, copy, {0, 5, 16}, memory);
+  // A face set is held to less than the library's limit.
+  FUZZ_CHECK(cut.has_value() <= image.has_value());
+  if (!image) {
+    FUZZ_CHECK(why == toString(whole.error));
+    return 0;
   }
-  if (colours) {
-    FUZZ_CHECK(colours->width() == indices->width() && colours->height() == indices->height());
-    for (std::uint32_t y = 0; y < indices->height(); ++y) {
-      for (std::uint32_t x = 0; x < indices->width(); ++x) {
-        const std::uint8_t index = indices->row(y)[x];
-        const std::uint32_t expected = index == 0 ? 0x00FF00FFu : table[index];
-        FUZZ_CHECK(loadPixel32(colours->row(y) + 4 * x) == expected);
+  FUZZ_CHECK(part.colours == whole.colours);
+  FUZZ_CHECK(part.picture.width == std::min(whole.picture.width, 7u));
+  FUZZ_CHECK(part.picture.height == std::min(whole.picture.height, 5u));
+  for (std::uint32_t y = 0; y < part.picture.height; ++y) {
+    for (std::uint32_t x = 0; x < part.picture.width; ++x)
+      FUZZ_CHECK(part.picture.at(x, y) == whole.picture.at(x, y));
+  }
+  FUZZ_CHECK(image->width == whole.picture.width && image->height == whole.picture.height);
+  FUZZ_CHECK(image->indices == whole.picture.pixels);
+  for (std::size_t i = 0; i < 256; ++i) {
+    FUZZ_CHECK(image->palette[i] ==
+               (std::uint32_t{whole.colours[3 * i]} << 16 |
+                std::uint32_t{whole.colours[3 * i + 1]} << 8 | whole.colours[3 * i + 2]));
+  }
+  if (cut) {
+    for (const auto& [index, cell] : cut->cells) {
+      for (std::uint32_t y = 0; y < 48; ++y) {
+        for (std::uint32_t x = 0; x < 48; ++x) {
+          const std::uint32_t left = static_cast<std::uint32_t>(index % 4 * 48) + x;
+          const std::uint32_t top = static_cast<std::uint32_t>(index / 4 * 48) + y;
+          const std::uint8_t want = index < 16 && left < image->width && top < image->height
+                                        ? image->indices[std::size_t{top} * image->width + left]
+                                        : 0;
+          FUZZ_CHECK(cell.pixels[y * 48 + x] == want);
+        }
       }
     }
   }
-
-  // As the face loader draws it.
-  Canvas canvas;
-  FUZZ_CHECK(canvas.createCanvas(192, 192, 8) == ImageStatus::success);
-  for (int i = 0; i < 256; ++i)
-    canvas.setPaletteColour(i, sixBitTable[static_cast<std::size_t>(i)]);
-  FUZZ_CHECK(canvas.putImage(*indices, 0, 0) == ImageStatus::success);
+#ifndef VANTRIX_NO_ZLIB
+  if (std::size_t{image->width} * image->height <= 1 << 16) {
+    const std::optional<std::vector<std::uint8_t>> written = encodeXyz(*image);
+    FUZZ_CHECK(written);
+    const std::optional<IndexedImage> back = decodeXyz(*written);
+    FUZZ_CHECK(back && back->width == image->width && back->height == image->height &&
+               back->indices == image->indices && back->palette == image->palette);
+  }
+#endif
   return 0;
 }

@@ -131,8 +131,10 @@ TEST(LetterCase, NamesMatchIgnoringCaseAsWindowsMatchesThem) {
       {"\x83\x5Cx", "\x83\x5CX", true},
   };
   for (const auto& [a, b, same] : cases) {
-    EXPECT_EQ(sameNameIgnoringCase(a, b), same) << a << " " << b;
-    EXPECT_EQ(sameNameIgnoringCase(b, a), same) << b << " " << a;
+    const CaseKey keyA{std::string(a)};
+    const CaseKey keyB{std::string(b)};
+    EXPECT_EQ(sameNameIgnoringCase(keyA, keyB), same) << a << " " << b;
+    EXPECT_EQ(sameNameIgnoringCase(keyB, keyA), same) << b << " " << a;
   }
 }
 

@@ -80,7 +80,7 @@ TEST(FaceSetLookup, FolderOfTheSave) {
       {"odd\\name.lsd", PathStyle::posix, "FaceSet/"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(faceSetFolder(c.input, c.style), c.folder) << c.input;
+    EXPECT_EQ(FaceSetLookup(c.input, c.style, diskFiles()).folder(), c.folder) << c.input;
   }
 }
 
@@ -107,24 +107,28 @@ TEST(FaceSetLookup, FindsByExtensionOrderAndIgnoringCase) {
       {"Mixed", FaceSetKind::bmp, "FaceSet/mixed.BMP"},
   };
   for (const Case& c : cases) {
-    auto found = findFaceSet(save, c.name, platform::nativePathStyle());
+    auto found = FaceSetLookup(save, platform::nativePathStyle(), diskFiles()).find(c.name);
     ASSERT_TRUE(found) << c.name;
     EXPECT_EQ(found->kind, c.kind) << c.name;
     EXPECT_TRUE(std::filesystem::equivalent(found->path, game / c.file)) << c.name;
   }
-  EXPECT_FALSE(findFaceSet(save, "Missing", platform::nativePathStyle()));
-  EXPECT_FALSE(findFaceSet(save, "Dir", platform::nativePathStyle()));  // a folder is no face set
-  EXPECT_FALSE(findFaceSet(save, "../FaceSet/Both", platform::nativePathStyle()));
+  EXPECT_FALSE(FaceSetLookup(save, platform::nativePathStyle(), diskFiles()).find("Missing"));
+  EXPECT_FALSE(FaceSetLookup(save, platform::nativePathStyle(), diskFiles())
+                   .find("Dir"));  // a folder is no face set
+  EXPECT_FALSE(
+      FaceSetLookup(save, platform::nativePathStyle(), diskFiles()).find("../FaceSet/Both"));
 }
 
 TEST(FaceSetLookup, FindsAFaceSetFolderOfAnyCase) {
   TempFolder game;
   game.write("FACESET/hero.BMP", "b");
   game.write("faceset/Zed.png", "p");
-  auto hero = findFaceSet(game / "Save01.lsd", "Hero", platform::nativePathStyle());
+  auto hero =
+      FaceSetLookup(game / "Save01.lsd", platform::nativePathStyle(), diskFiles()).find("Hero");
   ASSERT_TRUE(hero);
   EXPECT_TRUE(std::filesystem::equivalent(hero->path, game / "FACESET/hero.BMP"));
-  auto zed = findFaceSet(game / "Save01.lsd", "ZED", platform::nativePathStyle());
+  auto zed =
+      FaceSetLookup(game / "Save01.lsd", platform::nativePathStyle(), diskFiles()).find("ZED");
   ASSERT_TRUE(zed);
   EXPECT_TRUE(std::filesystem::equivalent(zed->path, game / "faceset/Zed.png"));
 }
@@ -142,11 +146,11 @@ TEST(FaceSetLookup, KeptListingsFindWhatFreshOnesFind) {
   game.write("FaceSet/Twin.png", "p");  // the exact name wins over one first in byte order
   game.write("FaceSet/TWIN.png", "p");
   const std::string save = game / "Save01.lsd";
-  LookupCache cache;
+  FaceSetLookup lookup(save, platform::nativePathStyle(), diskFiles());
   for (const char* name : {"Hero", "ZED", "Both", "Missing", "OnlyXyz", "Mixed", "mixed", "Hero",
                            "zed", "Missing", "both", "Twin", "twin"}) {
-    const auto fresh = findFaceSet(save, name, platform::nativePathStyle());
-    const auto kept = findFaceSet(save, name, platform::nativePathStyle(), &cache);
+    const auto fresh = FaceSetLookup(save, platform::nativePathStyle(), diskFiles()).find(name);
+    const auto kept = lookup.find(name);
     ASSERT_EQ(kept.has_value(), fresh.has_value()) << name;
     if (!fresh) continue;
     EXPECT_EQ(kept->kind, fresh->kind) << name;
@@ -218,7 +222,8 @@ TEST(FaceSetLookup, NamesInTheGamesCodePage) {
       const std::string utf8 = fileName(file);  // the paths vantrix opens are UTF-8 on Windows
       std::ofstream(game.path() / "FaceSet" / std::u8string(utf8.begin(), utf8.end())) << "x";
     }
-    const auto found = findFaceSet(game / "Save01.lsd", c.name, platform::nativePathStyle());
+    const auto found =
+        FaceSetLookup(game / "Save01.lsd", platform::nativePathStyle(), diskFiles()).find(c.name);
     ASSERT_EQ(found.has_value(), !c.found.empty()) << c.what;
     if (!found) continue;
     const std::string expected = fileName(c.found);
@@ -240,7 +245,9 @@ TEST(FaceSetLookup, NamesInTheGamesCodePage) {
 TEST(FaceSetLookup, DevicesAreNeitherLookedUpNorReadOnWindows) {
   TempFolder game;
   for (const char* name : {"CON", "NUL", "aux", "PRN", "COM1", "LPT2", "COM\xB9", "CONIN$"}) {
-    EXPECT_FALSE(findFaceSet(game / "Save01.lsd", name, platform::nativePathStyle())) << name;
+    EXPECT_FALSE(
+        FaceSetLookup(game / "Save01.lsd", platform::nativePathStyle(), diskFiles()).find(name))
+        << name;
   }
   for (const char* device : {"NUL", "nul.png", "NUL.bmp"}) {
     const auto bytes = platform::readFile(device);

@@ -16,21 +16,22 @@
 namespace vantrix {
 namespace {
 
-// zlib's decision as the PNG decoder took it before: uncompress into a buffer one byte longer
-// than expected.
-InflateResult zlibDecision(const Bytes& stream, std::size_t expected, Bytes& out) {
+// Whether a stream gives exactly the expected bytes, as the PNG decoder decides.
+enum class Decision { ok, wrongSize, failed };
+
+// zlib's decision: uncompress into a buffer one byte longer than expected.
+Decision zlibDecision(const Bytes& stream, std::size_t expected, Bytes& out) {
   out.assign(expected + 1, 0);
   uLongf got = static_cast<uLongf>(out.size());
   const int status = uncompress(out.data(), &got, stream.data(), static_cast<uLong>(stream.size()));
-  if (status == Z_BUF_ERROR) return InflateResult::wrongSize;
-  if (status != Z_OK) return InflateResult::failed;
-  if (got != expected) return InflateResult::wrongSize;
+  if (status == Z_BUF_ERROR) return Decision::wrongSize;
+  if (status != Z_OK) return Decision::failed;
+  if (got != expected) return Decision::wrongSize;
   out.resize(expected);
-  return InflateResult::ok;
+  return Decision::ok;
 }
 
-// zlib's inflate handed the whole stream and room + 1 bytes, as the XYZ reader used it: how
-// it ended, and what it wrote.
+// zlib's inflate handed the whole stream and room + 1 bytes: how it ended, and what it wrote.
 InflateEnd zlibEnding(const Bytes& stream, std::size_t room, Bytes& out) {
   out.assign(room + 1, 0);
   z_stream z{};
@@ -49,48 +50,68 @@ InflateEnd zlibEnding(const Bytes& stream, std::size_t room, Bytes& out) {
   return status == Z_BUF_ERROR ? InflateEnd::cut : InflateEnd::damaged;
 }
 
-// Checks that both take or refuse the stream alike and, when taken, give the same bytes; and
-// that inflating into a room of the expected size ends as zlib's inflate does, for the same
-// reason and with the same bytes. Returns the inflater's result.
-InflateResult expectSameDecision(const Bytes& stream, std::size_t expected,
-                                 const std::string& what) {
+struct Collect final : InflateSink {
+  Bytes bytes;
+  void take(const std::uint8_t* p, std::size_t n) override { bytes.insert(bytes.end(), p, p + n); }
+};
+
+// The inflater given `room` bytes through a window of `window` bytes (all the room by default).
+Inflated inflated(const Bytes& stream, std::size_t room, Bytes& out, std::size_t window = 0) {
+  Collect sink;
+  Bytes buffer(window ? window : room, 0xA5);
+  const Inflated result = inflateZlib(stream, room, buffer, sink);
+  out = std::move(sink.bytes);
+  return result;
+}
+
+// What an ending means to a caller expecting exactly `expected` bytes, as the PNG decoder
+// reads it; and what it is in the terms of zlib's inflate, for which an overrun decided past
+// the input is input cut short.
+Decision decisionOf(const Inflated& result, std::size_t expected) {
+  switch (result.end) {
+    case InflateEnd::complete:
+      return result.produced == expected ? Decision::ok : Decision::wrongSize;
+    case InflateEnd::overran:
+    case InflateEnd::overranPastInput:
+      return Decision::wrongSize;
+    default:
+      return Decision::failed;
+  }
+}
+InflateEnd asInflateSees(InflateEnd end) {
+  return end == InflateEnd::overranPastInput ? InflateEnd::cut : end;
+}
+
+// Checks that both take or refuse the stream alike and, when taken, give the same bytes, and
+// that they end as zlib's inflate does, for the same reason and with the same bytes; also
+// through the smallest window, which slides for any output longer than it. Returns the
+// inflater's decision.
+Decision expectSameDecision(const Bytes& stream, std::size_t expected, const std::string& what) {
   Bytes streamed;
   const InflateEnd wantEnd = zlibEnding(stream, expected, streamed);
-  Bytes into(expected + 1, 0xA5);
-  const InflateOutcome gotEnd = inflateZlibInto(stream, into.data(), expected);
-  EXPECT_EQ(gotEnd.end, wantEnd) << what << ": zlib's inflate and inflateZlibInto";
-  if (gotEnd.end == InflateEnd::complete && wantEnd == InflateEnd::complete) {
-    EXPECT_EQ(Bytes(into.begin(), into.begin() + static_cast<std::ptrdiff_t>(gotEnd.produced)),
-              streamed)
-        << what;
+  Bytes out;
+  const Inflated got = inflated(stream, expected, out);
+  EXPECT_EQ(asInflateSees(got.end), wantEnd) << what << ": zlib's inflate and the inflater";
+  if (got.end == InflateEnd::complete && wantEnd == InflateEnd::complete) {
+    EXPECT_EQ(out, streamed) << what;
   }
 
   Bytes reference;
-  const InflateResult want = zlibDecision(stream, expected, reference);
-  Bytes out(expected + 1, 0xA5);
-  const InflateResult got = inflateZlib(stream, out.data(), expected);
-  EXPECT_EQ(got == InflateResult::ok, want == InflateResult::ok)
-      << what << ": zlib " << static_cast<int>(want) << ", inflater " << static_cast<int>(got);
-  if (got == InflateResult::ok && want == InflateResult::ok) {
-    EXPECT_EQ(Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(expected)), reference)
-        << what;
-    EXPECT_EQ(out[expected], 0xA5) << what << ": wrote past the end";
+  const Decision want = zlibDecision(stream, expected, reference);
+  const Decision decision = decisionOf(got, expected);
+  EXPECT_EQ(decision == Decision::ok, want == Decision::ok)
+      << what << ": zlib " << static_cast<int>(want) << ", inflater " << static_cast<int>(decision);
+  if (decision == Decision::ok && want == Decision::ok) {
+    EXPECT_EQ(out, reference) << what;
   }
 
-  // Through the smallest window, which slides for any output longer than it.
-  struct Collect final : InflateSink {
-    Bytes bytes;
-    void take(const std::uint8_t* p, std::size_t n) override {
-      bytes.insert(bytes.end(), p, p + n);
-    }
-  } sink;
-  Bytes window(std::min(expected, kMinInflateWindow), 0xA5);
-  EXPECT_EQ(inflateZlibThrough(stream, expected, window, sink), got)
-      << what << ": through a window";
-  if (got == InflateResult::ok) {
-    EXPECT_EQ(sink.bytes, reference) << what << ": through a window";
+  Bytes slid;
+  const Inflated through = inflated(stream, expected, slid, std::min(expected, kMinInflateWindow));
+  EXPECT_EQ(decisionOf(through, expected), decision) << what << ": through a window";
+  if (decision == Decision::ok) {
+    EXPECT_EQ(slid, reference) << what << ": through a window";
   }
-  return got;
+  return decision;
 }
 
 Bytes zlibCompress(const Bytes& data, int level) {
@@ -139,18 +160,15 @@ std::vector<std::pair<std::string, Bytes>> payloads() {
 }
 
 TEST(Inflate, ValidStreamsAtEveryLevel) {
-  struct Ignore final : InflateSink {
-    void take(const std::uint8_t*, std::size_t) override {}
-  } ignore;
   for (const auto& [name, data] : payloads()) {
     for (int level : {0, 1, 6, 9}) {
       const Bytes stream = zlibCompress(data, level);
       const std::string what = name + " level " + std::to_string(level);
-      EXPECT_EQ(expectSameDecision(stream, data.size(), what), InflateResult::ok) << what;
+      EXPECT_EQ(expectSameDecision(stream, data.size(), what), Decision::ok) << what;
       // A window too small to slide is refused for output that does not fit in it.
-      Bytes small(kMinInflateWindow - 1);
-      EXPECT_EQ(inflateZlibThrough(stream, data.size(), small, ignore),
-                data.size() > small.size() ? InflateResult::failed : InflateResult::ok)
+      Bytes out;
+      EXPECT_EQ(decisionOf(inflated(stream, data.size(), out, kMinInflateWindow - 1), data.size()),
+                data.size() > kMinInflateWindow - 1 ? Decision::failed : Decision::ok)
           << what;
     }
   }
@@ -159,11 +177,10 @@ TEST(Inflate, ValidStreamsAtEveryLevel) {
 TEST(Inflate, ExpectedSizeOneOffIsTheWrongSize) {
   for (const auto& [name, data] : payloads()) {
     const Bytes stream = zlibCompress(data, 6);
-    EXPECT_EQ(expectSameDecision(stream, data.size() + 1, name + " + 1"), InflateResult::wrongSize);
-    EXPECT_EQ(expectSameDecision(stream, data.size() - 1, name + " - 1"), InflateResult::wrongSize);
+    EXPECT_EQ(expectSameDecision(stream, data.size() + 1, name + " + 1"), Decision::wrongSize);
+    EXPECT_EQ(expectSameDecision(stream, data.size() - 1, name + " - 1"), Decision::wrongSize);
     if (data.size() > 10) {
-      EXPECT_EQ(expectSameDecision(stream, data.size() / 2, name + " half"),
-                InflateResult::wrongSize);
+      EXPECT_EQ(expectSameDecision(stream, data.size() / 2, name + " half"), Decision::wrongSize);
     }
   }
 }
@@ -176,7 +193,7 @@ TEST(Inflate, EveryCutShortStreamIsRefused) {
       for (std::size_t cut = 0; cut < stream.size(); ++cut) {
         const Bytes head(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(cut));
         EXPECT_NE(expectSameDecision(head, data.size(), name + " cut at " + std::to_string(cut)),
-                  InflateResult::ok);
+                  Decision::ok);
         // In less room, a stored block may hold more than the room but less than the input.
         expectSameDecision(head, data.size() / 2,
                            name + " cut at " + std::to_string(cut) + ", half");
@@ -189,9 +206,9 @@ TEST(Inflate, TrailingBytesAfterTheStreamAreIgnored) {
   for (const auto& [name, data] : payloads()) {
     Bytes stream = zlibCompress(data, 6);
     stream.push_back(0);
-    EXPECT_EQ(expectSameDecision(stream, data.size(), name + " + 1 byte"), InflateResult::ok);
+    EXPECT_EQ(expectSameDecision(stream, data.size(), name + " + 1 byte"), Decision::ok);
     stream.insert(stream.end(), 100, 0xFF);
-    EXPECT_EQ(expectSameDecision(stream, data.size(), name + " + 101 bytes"), InflateResult::ok);
+    EXPECT_EQ(expectSameDecision(stream, data.size(), name + " + 101 bytes"), Decision::ok);
   }
 }
 
@@ -202,14 +219,14 @@ TEST(Inflate, WrongChecksumIsRefused) {
       Bytes bad = stream;
       bad[i] ^= 0x01;
       EXPECT_EQ(expectSameDecision(bad, data.size(), name + " checksum byte " + std::to_string(i)),
-                InflateResult::failed);
+                Decision::failed);
     }
   }
   // A damaged stream one byte longer than expected is refused, whichever fault is seen first.
   const Bytes damaged = zlibCompress({'a', 'b'}, 9);
   Bytes bad = damaged;
   bad.back() ^= 0x01;
-  EXPECT_NE(expectSameDecision(bad, 1, "one byte too long, wrong checksum"), InflateResult::ok);
+  EXPECT_NE(expectSameDecision(bad, 1, "one byte too long, wrong checksum"), Decision::ok);
 }
 
 TEST(Inflate, PresetDictionaryIsRefused) {
@@ -228,7 +245,7 @@ TEST(Inflate, PresetDictionaryIsRefused) {
   stream.resize(z.total_out);
   deflateEnd(&z);
   ASSERT_TRUE(stream[1] & 0x20);
-  EXPECT_EQ(expectSameDecision(stream, data.size(), "preset dictionary"), InflateResult::failed);
+  EXPECT_EQ(expectSameDecision(stream, data.size(), "preset dictionary"), Decision::failed);
   // zlib asks for the dictionary only once its 4-byte id is there.
   for (std::size_t cut = 2; cut < 8; ++cut) {
     expectSameDecision(Bytes(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(cut)),
@@ -250,7 +267,7 @@ TEST(Inflate, EveryHeaderIsJudgedAsZlibJudgesIt) {
     stream.insert(stream.end(), body.begin(), body.end());
     for (int shift = 24; shift >= 0; shift -= 8)
       stream.push_back(static_cast<std::uint8_t>(adler >> shift));
-    if (expectSameDecision(stream, 3, "header " + std::to_string(header)) == InflateResult::ok) {
+    if (expectSameDecision(stream, 3, "header " + std::to_string(header)) == Decision::ok) {
       ++taken;
     }
   }
@@ -574,8 +591,8 @@ std::vector<HandMade> handMadeStreams() {
 
 TEST(Inflate, HandMadeCornersAreJudgedAsZlibJudgesThem) {
   for (const HandMade& c : handMadeStreams()) {
-    const InflateResult got = expectSameDecision(c.stream, c.expected, c.name);
-    EXPECT_EQ(got == InflateResult::ok, c.taken) << c.name;
+    const Decision got = expectSameDecision(c.stream, c.expected, c.name);
+    EXPECT_EQ(got == Decision::ok, c.taken) << c.name;
   }
 }
 
@@ -618,8 +635,7 @@ TEST(Inflate, RandomDamageIsJudgedAsZlibJudgesIt) {
     }
     std::size_t expected = data.size();
     if (round % 7 == 0) expected = static_cast<std::size_t>(random() % (data.size() + 10));
-    if (expectSameDecision(stream, expected, "round " + std::to_string(round)) ==
-        InflateResult::ok) {
+    if (expectSameDecision(stream, expected, "round " + std::to_string(round)) == Decision::ok) {
       ++taken;
     }
   }

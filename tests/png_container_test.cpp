@@ -8,6 +8,7 @@
 #include "codecs/png_chunks.hpp"
 #include "codecs/png_decoder.hpp"
 #include "support/png_builder.hpp"
+#include "support/test_picture.hpp"
 
 namespace vantrix {
 namespace {
@@ -153,8 +154,7 @@ std::vector<Refusal> refusals() {
 TEST(PngContainer, RefusesDamagedAndUnsupportedFilesForTheRightReason) {
   for (const Refusal& refusal : refusals()) {
     SCOPED_TRACE(refusal.name);
-    PngError why = PngError::none;
-    EXPECT_FALSE(decodePngBuffer(refusal.file, PngTarget::compactImage, &why));
+    const PngError why = testing::decodePngPicture(refusal.file).error;
     EXPECT_EQ(why, refusal.why) << toString(why);
   }
 }
@@ -184,11 +184,10 @@ std::vector<Acceptance> acceptances() {
 TEST(PngContainer, AcceptsWhatTheLooseRulesAllow) {
   for (const Acceptance& acceptance : acceptances()) {
     SCOPED_TRACE(acceptance.name);
-    PngError why = PngError::none;
-    auto image = decodePngBuffer(acceptance.file, PngTarget::compactImage, &why);
-    ASSERT_TRUE(image) << toString(why);
-    EXPECT_EQ(loadPixel32(image->row(0)), 0xFF0A0A0Au);
-    EXPECT_EQ(loadPixel32(image->row(1) + 4), 0xFF282828u);
+    const auto decoded = testing::decodePngPicture(acceptance.file);
+    ASSERT_EQ(decoded.error, PngError::none) << toString(decoded.error);
+    EXPECT_EQ(decoded.picture.pixel(0, 0), 0xFF0A0A0Au);
+    EXPECT_EQ(decoded.picture.pixel(1, 1), 0xFF282828u);
   }
 }
 
@@ -196,9 +195,9 @@ TEST(PngContainer, PaletteOf256EntriesWithTwoExtraBytesIsAccepted) {
   ChunkRecipe palette = plte(256);
   palette.data.push_back(7);
   palette.data.push_back(7);
-  auto image = decodePngBuffer(palette4x1({palette}), PngTarget::compactImage);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(loadPixel32(image->row(0) + 12), 0xFF03FC01u);  // entry 3 is (3, 252, 1)
+  const auto decoded = testing::decodePngPicture(palette4x1({palette}));
+  ASSERT_EQ(decoded.error, PngError::none);
+  EXPECT_EQ(decoded.picture.pixel(3, 0), 0xFF03FC01u);  // entry 3 is (3, 252, 1)
 }
 
 TEST(PngContainer, ExpectedSizeOfA192By192RgbImage) {

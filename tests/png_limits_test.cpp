@@ -1,4 +1,4 @@
-// The PNG decoder on hostile sizes, against its limits, and on files from disk.
+// The PNG decoder on hostile sizes, against its limits, and on PngSuite's corrupt files.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include "codecs/png_decoder.hpp"
 #include "platform/platform.hpp"
 #include "support/png_builder.hpp"
+#include "support/test_picture.hpp"
 
 namespace vantrix {
 namespace {
@@ -45,8 +46,7 @@ TEST(PngLimits, RefusesHostileSizesBeforeAllocatingForThem) {
   };
   for (const HostileCase& c : cases) {
     SCOPED_TRACE(c.name);
-    PngError why = PngError::none;
-    EXPECT_FALSE(decodePngBuffer(c.file, PngTarget::compactImage, &why));
+    const PngError why = decodePngPicture(c.file).error;
     EXPECT_EQ(why, c.why) << toString(why);
   }
 }
@@ -55,14 +55,11 @@ TEST(PngLimits, DecodedPixelLimitIsInclusive) {
   const Bytes file =
       pngFile({ihdr(2, 2, 8, 0), idat(zlib(rows({Bytes(2, 9), Bytes(2, 9)}))), iend()});
   DecodeLimits limits;
-  // 2 output rows of the full form's 32 bytes, and 2 scanlines of 3 bytes, in every form.
+  // 2 output rows of 32-bit pixels padded to 32 bytes, and 2 scanlines of 3 bytes.
   limits.maxDecodedBytes = 2 * 32 + 2 * 3;
-  EXPECT_TRUE(decodePngBuffer(file, PngTarget::fullImage, nullptr, limits));
-  EXPECT_TRUE(decodePngBuffer(file, PngTarget::compactImage, nullptr, limits));
+  EXPECT_EQ(decodePngPicture(file, limits).error, PngError::none);
   limits.maxDecodedBytes -= 1;
-  PngError why = PngError::none;
-  EXPECT_FALSE(decodePngBuffer(file, PngTarget::compactImage, &why, limits));
-  EXPECT_EQ(why, PngError::tooLarge);
+  EXPECT_EQ(decodePngPicture(file, limits).error, PngError::tooLarge);
 }
 
 // 2048 × 2048 grey zeros compress to about 1/1026 of their size, close to what deflate can do.
@@ -83,29 +80,24 @@ DenseFile denseFile() {
 TEST(PngLimits, TheInflateBoundAcceptsTheDensestStreamsZlibWrites) {
   const DenseFile dense = denseFile();
   ASSERT_GT(dense.expected / dense.streamSize, 1000u);
-  PngError why = PngError::none;
-  auto image = decodePngBuffer(dense.file, PngTarget::compactImage, &why);
-  ASSERT_TRUE(image) << toString(why);
-  EXPECT_EQ(loadPixel32(image->row(2047) + 4 * 2047), 0xFF000000u);
+  const auto decoded = decodePngPicture(dense.file);
+  ASSERT_EQ(decoded.error, PngError::none) << toString(decoded.error);
+  EXPECT_EQ(decoded.picture.pixel(2047, 2047), 0xFF000000u);
 }
 
 TEST(PngLimits, TheInflateBoundIsTheRatioTimesTheImageDataLength) {
   const DenseFile dense = denseFile();
   DecodeLimits limits;
   limits.maxInflateRatio = (dense.expected + dense.streamSize - 1) / dense.streamSize;
-  EXPECT_TRUE(decodePngBuffer(dense.file, PngTarget::compactImage, nullptr, limits));
+  EXPECT_EQ(decodePngPicture(dense.file, limits).error, PngError::none);
   limits.maxInflateRatio -= 1;
-  PngError why = PngError::none;
-  EXPECT_FALSE(decodePngBuffer(dense.file, PngTarget::compactImage, &why, limits));
-  EXPECT_EQ(why, PngError::tooLittleData);
+  EXPECT_EQ(decodePngPicture(dense.file, limits).error, PngError::tooLittleData);
 }
 
-// ---- Files ---------------------------------------------------------------------------------
-
-// A file whose scanlines are wrong is refused for the same reason through an image and through
-// a sink, whose decode restores rows while it inflates: a damaged or short stream is reported
-// as such even where a bad filter type comes first, and rows below the part a caller shows
-// are not restored but still have their filter type checked.
+// A file whose scanlines are wrong is refused for the same reason whatever part of it is
+// shown, though rows are restored while they inflate: a damaged or short stream is reported as
+// such even where a bad filter type comes first, and rows below the part shown are not
+// restored but still have their filter type checked.
 struct ScanlineFault {
   std::string name;
   std::uint32_t height;  // rows of 4 grey samples; past 16,384 they outgrow the sink's window
@@ -114,11 +106,7 @@ struct ScanlineFault {
   int damage;  // 0: none; 1: a wrong Adler-32; 2: the last row missing
 };
 
-TEST(PngLimits, ScanlineFaultsAreJudgedAlikeThroughAnImageAndASink) {
-  struct NoRows final : PngRowSink {
-    bool begin(std::uint32_t, std::uint32_t) override { return true; }
-    void row(std::uint32_t, std::uint32_t, const std::uint8_t*, std::uint32_t) override {}
-  };
+TEST(PngLimits, ScanlineFaultsAreJudgedAlikeWhateverIsShown) {
   const std::vector<ScanlineFault> faults = {
       {"bad filter below the part shown", 4, 3, PngError::badFilter, 0},
       {"bad filter far below, past the window", 20000, 19999, PngError::badFilter, 0},
@@ -140,14 +128,9 @@ TEST(PngLimits, ScanlineFaultsAreJudgedAlikeThroughAnImageAndASink) {
     const Bytes file = pngFile({ihdr(4, fault.height, 8, 0), idat(stream), iend()});
     DecodeLimits topLeft;
     topLeft.shown = {0, 0, 2, 2};
-    PngError why = PngError::none;
-    EXPECT_EQ(decodePngBuffer(file, PngTarget::compactImage, &why, topLeft).has_value(),
-              fault.why == PngError::none)
+    EXPECT_EQ(decodePngPicture(file).error, fault.why) << fault.name;
+    EXPECT_EQ(decodePngPicture(file, topLeft, PngPixels::argb, false, true).error, fault.why)
         << fault.name;
-    EXPECT_EQ(why, fault.why) << fault.name;
-    NoRows sink;
-    Bytes copy = file;
-    EXPECT_EQ(decodePngRowsInPlace(copy, sink, topLeft), fault.why) << fault.name;
   }
 }
 
@@ -172,50 +155,17 @@ TEST(PngFiles, RefusesEveryCorruptPngSuiteImageForItsFault) {
   EXPECT_EQ(corruptInSuite, cases.size()) << "a corrupt image without an expected reason";
   for (const auto& [name, reason] : cases) {
     SCOPED_TRACE(name);
-    for (PngTarget target :
-         {PngTarget::compactImage, PngTarget::fullImage, PngTarget::bottomUpRgba}) {
-      PngError why = PngError::none;
-      EXPECT_FALSE(loadPngImage((kSuite / name).string(), target, &why));
-      EXPECT_EQ(why, reason) << toString(why);
-    }
+    const std::optional<Bytes> file = platform::readFile((kSuite / name).string());
+    ASSERT_TRUE(file);
+    EXPECT_EQ(decodePngPicture(*file).error, reason);
   }
 }
 
-class PngFileLoad : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("vantrix_png_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::create_directories(folder_);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-  std::string path(const char* name) const { return (folder_ / name).string(); }
-
-  std::filesystem::path folder_;
-};
-
-TEST_F(PngFileLoad, LoadsAFileAsTheBufferDecodes) {
+TEST(PngFiles, RefusesAFileTooShortToBeOne) {
   const Bytes file = pngFile({ihdr(1, 1, 8, 2), idat(zlib(rows({bytesOf({1, 2, 3})}))), iend()});
-  ASSERT_TRUE(platform::writeFile(path("face.png"), file));
-  auto image = loadPngImage(path("face.png"), PngTarget::bottomUpRgba);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(Bytes(image->row(0), image->row(0) + 4), bytesOf({1, 2, 3, 255}));
-}
-
-TEST_F(PngFileLoad, RefusesWhatCannotBeReadOrIsEmpty) {
-  ASSERT_TRUE(platform::writeFile(path("empty.png"), {}));
-  const std::vector<std::pair<std::string, PngError>> cases = {
-      {path("missing.png"), PngError::unreadableFile},
-      {folder_.string(), PngError::unreadableFile},
-      {"", PngError::unreadableFile},
-      {path("empty.png"), PngError::tooShort},
-  };
-  for (const auto& [file, reason] : cases) {
-    SCOPED_TRACE(file);
-    PngError why = PngError::none;
-    EXPECT_FALSE(loadPngImage(file, PngTarget::compactImage, &why));
-    EXPECT_EQ(why, reason);
+  EXPECT_EQ(decodePngPicture(file).error, PngError::none);
+  for (std::size_t size : {std::size_t{0}, std::size_t{8}, std::size_t{48}}) {
+    EXPECT_EQ(decodePngPicture(ByteView(file).first(size)).error, PngError::tooShort) << size;
   }
 }
 

@@ -1,4 +1,4 @@
-// PNG scanlines to pixels: every colour type and depth, the filters, Adam7, the three forms.
+// PNG scanlines to pixels: every colour type and depth, the filters, Adam7, the pixel orders.
 
 #include <gtest/gtest.h>
 
@@ -9,24 +9,23 @@
 
 #include "codecs/png_decoder.hpp"
 #include "support/png_builder.hpp"
+#include "support/test_picture.hpp"
 
 namespace vantrix {
 namespace {
 
 using namespace vantrix::testing;
 
-// The first row of an image decoded in form 1, as 0xAARRGGBB values.
+// The first row of a decoded image, as 0xAARRGGBB values.
 std::vector<std::uint32_t> firstRow(const Bytes& file) {
-  PngError why = PngError::none;
-  auto image = decodePngBuffer(file, PngTarget::compactImage, &why);
-  if (!image) {
-    ADD_FAILURE() << "refused: " << toString(why);
+  const DecodedPng decoded = decodePngPicture(file);
+  if (decoded.error != PngError::none) {
+    ADD_FAILURE() << "refused: " << toString(decoded.error);
     return {};
   }
   std::vector<std::uint32_t> pixels;
-  for (std::uint32_t x = 0; x < image->width(); ++x) {
-    pixels.push_back(loadPixel32(image->row(0) + 4 * x));
-  }
+  for (std::uint32_t x = 0; x < decoded.picture.width; ++x)
+    pixels.push_back(decoded.picture.pixel(x, 0));
   return pixels;
 }
 
@@ -150,56 +149,39 @@ Bytes filteredFile(const Format& format, std::uint32_t width, const std::vector<
        idat(zlib(scanlines)), iend()});
 }
 
-// The pixels of a file as a decode hands its rows to a sink, in the compact form's layout;
-// zeros outside the part shown.
-Bytes decodedByRows(Bytes file, const DecodeLimits& limits = kDefaultDecodeLimits) {
-  struct IntoBytes final : PngRowSink {
-    Bytes pixels;
-    std::uint32_t width = 0;
-    bool begin(std::uint32_t w, std::uint32_t h) override {
-      width = w;
-      pixels.assign(std::size_t{w} * h * 4, 0);
-      return true;
-    }
-    void row(std::uint32_t y, std::uint32_t left, const std::uint8_t* from,
-             std::uint32_t count) override {
-      std::copy_n(
-          from, std::size_t{count} * 4,
-          pixels.begin() + static_cast<std::ptrdiff_t>((std::size_t{y} * width + left) * 4));
-    }
-  } sink;
-  const PngError why = decodePngRowsInPlace(file, sink, limits);
-  EXPECT_EQ(why, PngError::none) << toString(why);
-  return sink.pixels;
+// The pixels of a file decoded in place, of the part shown (the rest as the picture started).
+Bytes decodedInPlace(const Bytes& file, const DecodeLimits& limits = kDefaultDecodeLimits) {
+  const DecodedPng decoded = decodePngPicture(file, limits, PngPixels::argb, false, true);
+  EXPECT_EQ(decoded.error, PngError::none) << toString(decoded.error);
+  return decoded.picture.pixels;
 }
 
 TEST(PngPixels, FiltersRestoreRowsAtEveryFilterUnit) {
   // Paeth rows in pairs, alone, and an odd one out at the end.
   const std::vector<std::vector<std::uint8_t>> filterPlans = {
       {1}, {2}, {3}, {4}, {4, 3, 2, 1, 0}, {4, 4, 1}, {1, 4, 4, 4}, {0, 4}};
-  // The tall pictures' scanlines take more than the window a sink's decode inflates through.
+  // The tall pictures' scanlines take more than the window a decode inflates through.
   for (const Format& format : kFormats) {
     for (const auto& [width, height] : {std::pair{5u, 5u}, {1u, 5u}, {2u, 5u}, {160u, 120u}}) {
       SCOPED_TRACE("width " + std::to_string(width) + ", height " + std::to_string(height));
       const auto data = sampleRows(height, width * format.bytesPerPixel);
-      auto plain = decodePngBuffer(filteredFile(format, width, data, {0}), PngTarget::compactImage);
-      ASSERT_TRUE(plain) << format.name;
+      const DecodedPng plain = decodePngPicture(filteredFile(format, width, data, {0}));
+      ASSERT_EQ(plain.error, PngError::none) << format.name;
       for (const auto& plan : filterPlans) {
         SCOPED_TRACE(format.name + ", first filter " + std::to_string(plan[0]));
         const Bytes file = filteredFile(format, width, data, plan);
-        auto image = decodePngBuffer(file, PngTarget::compactImage);
-        ASSERT_TRUE(image);
-        EXPECT_TRUE(
-            std::equal(image->bytes().begin(), image->bytes().end(), plain->bytes().begin()));
-        EXPECT_TRUE(std::ranges::equal(decodedByRows(file), plain->bytes())) << "by rows";
+        const DecodedPng decoded = decodePngPicture(file);
+        ASSERT_EQ(decoded.error, PngError::none);
+        EXPECT_EQ(decoded.picture.pixels, plain.picture.pixels);
+        EXPECT_EQ(decodedInPlace(file), plain.picture.pixels) << "in place";
         // Rows above a part shown low in the picture are restored only as far as it needs.
         DecodeLimits lower = kDefaultDecodeLimits;
         lower.shown = {0, height - 2, width, height};
-        const Bytes part = decodedByRows(file, lower);
+        const Bytes part = decodedInPlace(file, lower);
         const auto shownFrom = static_cast<std::ptrdiff_t>(std::size_t{height - 2} * width * 4);
-        EXPECT_TRUE(
-            std::equal(part.begin() + shownFrom, part.end(), plain->bytes().begin() + shownFrom))
-            << "the bottom rows by rows";
+        EXPECT_TRUE(std::equal(part.begin() + shownFrom, part.end(),
+                               plain.picture.pixels.begin() + shownFrom))
+            << "the bottom rows";
       }
     }
   }
@@ -212,14 +194,15 @@ std::uint32_t restoredAt(std::uint8_t filterType, int a, int b, int c, int store
   // The bottom left pixel has only c above it; store it so that it restores to a.
   const int leftPrediction = filterType == 2 || filterType == 4 ? c : filterType == 3 ? c / 2 : 0;
   const Bytes scanlines = bytesOf({0, c, b, filterType, a - leftPrediction, stored});
-  auto image = decodePngBuffer(pngFile({ihdr(2, 2, 8, 0), idat(zlib(scanlines)), iend()}),
-                               PngTarget::compactImage);
-  if (!image) {
+  const DecodedPng decoded =
+      decodePngPicture(pngFile({ihdr(2, 2, 8, 0), idat(zlib(scanlines)), iend()}));
+  if (decoded.error != PngError::none) {
     ADD_FAILURE() << "refused";
     return 0;
   }
-  EXPECT_EQ(image->row(1)[2], a) << "bottom left pixel";
-  return image->row(1)[4];
+  EXPECT_EQ(decoded.picture.pixel(0, 1) & 0xFF, static_cast<std::uint32_t>(a))
+      << "bottom left pixel";
+  return decoded.picture.pixel(1, 1) & 0xFF;
 }
 
 struct PredictionCase {
@@ -250,14 +233,13 @@ TEST(PngPixels, PredictionsFollowTheFilterRules) {
 // ---- Adam7 ---------------------------------------------------------------------------------
 
 TEST(PngPixels, InterlacedOnePixelImageHoldsOnlyPassOne) {
-  auto image =
-      decodePngBuffer(pngFile({ihdr(1, 1, 8, 0, 1), idat(zlib(bytesOf({0, 0x42}))), iend()}),
-                      PngTarget::compactImage);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(loadPixel32(image->row(0)), 0xFF424242u);
+  const DecodedPng decoded =
+      decodePngPicture(pngFile({ihdr(1, 1, 8, 0, 1), idat(zlib(bytesOf({0, 0x42}))), iend()}));
+  ASSERT_EQ(decoded.error, PngError::none);
+  EXPECT_EQ(decoded.picture.pixel(0, 0), 0xFF424242u);
 }
 
-// ---- Output forms --------------------------------------------------------------------------
+// ---- Pixel orders --------------------------------------------------------------------------
 
 // 9 × 2 RGBA: pixel (x, y) is (x, y, 100 + x, 200).
 Bytes nineByTwo() {
@@ -271,46 +253,21 @@ Bytes nineByTwo() {
   return pngFile({ihdr(9, 2, 8, 6), idat(zlib(rows(data))), iend()});
 }
 
-TEST(PngPixels, CompactFormIsTopDownWithoutPadding) {
-  auto image = decodePngBuffer(nineByTwo(), PngTarget::compactImage);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->layout(), PixelLayout::compact);
-  EXPECT_EQ(image->pitch(), 36u);
-  EXPECT_EQ(image->bytes().size(), 72u);
-  EXPECT_EQ(loadPixel32(image->row(1) + 4 * 8), 0xC808016Cu);
+TEST(PngPixels, RowsComeTopFirstInEitherPixelOrder) {
+  DecodedPng argb = decodePngPicture(nineByTwo());
+  ASSERT_EQ(argb.error, PngError::none);
+  EXPECT_EQ(argb.picture.pixels.size(), 72u);
+  EXPECT_EQ(argb.picture.pixel(8, 1), 0xC808016Cu);
   // Bytes blue, green, red, alpha.
-  EXPECT_EQ(Bytes(image->row(1) + 4 * 3, image->row(1) + 4 * 4), bytesOf({103, 1, 3, 200}));
-}
-
-TEST(PngPixels, FullFormPadsRowsToThirtyTwoBytesWithZeros) {
-  auto image = decodePngBuffer(nineByTwo(), PngTarget::fullImage);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->layout(), PixelLayout::full);
-  EXPECT_EQ(image->pitch(), 64u);
-  EXPECT_EQ(image->bytes().size(), 128u);
-  EXPECT_EQ(loadPixel32(image->row(1) + 4 * 8), 0xC808016Cu);
-  for (std::uint32_t y = 0; y < 2; ++y) {
-    EXPECT_EQ(Bytes(image->row(y) + 36, image->row(y) + 64), Bytes(28, 0)) << "row " << y;
-  }
-}
-
-TEST(PngPixels, BottomUpFormStoresTheTopRowLastAsRgba) {
-  auto image = decodePngBuffer(nineByTwo(), PngTarget::bottomUpRgba);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->layout(), PixelLayout::bottomUpRgba);
-  EXPECT_EQ(image->pitch(), 36u);
-  const std::uint8_t* memory = image->bytes().data();
-  // First in memory: the bottom row (y = 1); then the top row (y = 0).
-  EXPECT_EQ(Bytes(memory + 4 * 3, memory + 4 * 4), bytesOf({3, 1, 103, 200}));
-  EXPECT_EQ(Bytes(memory + 36 + 4 * 3, memory + 36 + 4 * 4), bytesOf({3, 0, 103, 200}));
-}
-
-TEST(PngPixels, RefusesAnUnknownOutputForm) {
-  for (int form : {0, 4}) {
-    PngError why = PngError::none;
-    EXPECT_FALSE(decodePngBuffer(nineByTwo(), static_cast<PngTarget>(form), &why));
-    EXPECT_EQ(why, PngError::badTarget);
-  }
+  EXPECT_EQ(Bytes(argb.picture.row(1) + 4 * 3, argb.picture.row(1) + 4 * 4),
+            bytesOf({103, 1, 3, 200}));
+  // Bytes red, green, blue, alpha.
+  DecodedPng rgba = decodePngPicture(nineByTwo(), kDefaultDecodeLimits, PngPixels::rgba);
+  ASSERT_EQ(rgba.error, PngError::none);
+  EXPECT_EQ(Bytes(rgba.picture.row(1) + 4 * 3, rgba.picture.row(1) + 4 * 4),
+            bytesOf({3, 1, 103, 200}));
+  EXPECT_EQ(Bytes(rgba.picture.row(0) + 4 * 3, rgba.picture.row(0) + 4 * 4),
+            bytesOf({3, 0, 103, 200}));
 }
 
 }  // namespace

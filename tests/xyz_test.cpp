@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/test_picture.hpp"
 #include "support/xyz_builder.hpp"
 
 namespace vantrix {
@@ -17,28 +17,29 @@ using testing::zlibStream;
 
 constexpr std::size_t kTrailingRoom = 1048576;
 
-PaletteTable markedTable() {
-  PaletteTable table;
-  table.fill(0x12345678);
-  return table;
+// A decode into a whole picture, its palette indices starting as 0xAA.
+struct Decoded {
+  XyzError error = XyzError::none;
+  testing::TestPicture picture{0, 0, 1, 0xAA};
+  XyzColours colours{};
+};
+
+Decoded decode(const Bytes& file, const DecodeLimits& limits = kDefaultDecodeLimits) {
+  Decoded decoded;
+  Arena memory;
+  decoded.error = decodeXyz(file, decoded.picture, decoded.colours, limits, memory);
+  return decoded;
 }
 
-void expectPixelsOfContent(const PixelImage& image, std::uint32_t width, std::uint32_t height) {
-  ASSERT_EQ(image.width(), width);
-  ASSERT_EQ(image.height(), height);
-  EXPECT_EQ(image.layout(), PixelLayout::full);
-  EXPECT_EQ(image.bytesPerPixel(), 1);
-  EXPECT_EQ(image.pitch(), (width + 15) / 16 * 16);
+void expectPixelsOfContent(const testing::TestPicture& picture, std::uint32_t width,
+                           std::uint32_t height) {
+  ASSERT_EQ(picture.width, width);
+  ASSERT_EQ(picture.height, height);
   for (std::uint32_t y = 0; y < height; ++y) {
     for (std::uint32_t x = 0; x < width; ++x) {
-      ASSERT_EQ(image.row(y)[x], static_cast<std::uint8_t>(x + 3 * y)) << x << "," << y;
+      ASSERT_EQ(picture.at(x, y), static_cast<std::uint8_t>(x + 3 * y)) << x << "," << y;
     }
   }
-}
-
-std::optional<PixelImage> decode(const Bytes& file, PaletteTable& table, XyzError& error,
-                                 bool sixBit = false, bool rgbOrder = false) {
-  return decodeXyzImage(file, table, sixBit, rgbOrder, &error);
 }
 
 TEST(XyzReader, StreamsOfEveryAllowedLengthDecode) {
@@ -46,34 +47,14 @@ TEST(XyzReader, StreamsOfEveryAllowedLengthDecode) {
   // room this format allows after the pixels (this writer).
   for (std::size_t trailing : {std::size_t{0}, std::size_t{1000}, kTrailingRoom}) {
     const Bytes file = xyzFile(37, 11, zlibStream(xyzContent(37, 11, trailing)));
-    PaletteTable table = markedTable();
-    XyzError error = XyzError::damagedStream;
-    const auto image = decode(file, table, error);
-    ASSERT_TRUE(image) << trailing << ": " << toString(error);
-    EXPECT_EQ(error, XyzError::none);
-    expectPixelsOfContent(*image, 37, 11);
-    EXPECT_EQ(table[2], 0xFF01FD02u);
-  }
-}
-
-TEST(XyzReader, PaletteForms) {
-  Bytes content = xyzContent(1, 1);
-  content[0] = 0x10, content[1] = 0x20, content[2] = 0x30;
-  content[3] = 255, content[4] = 3, content[5] = 128;
-  const Bytes file = xyzFile(1, 1, zlibStream(content));
-  struct Form {
-    bool sixBit, rgbOrder;
-    std::uint32_t entry0, entry1;
-  };
-  for (const Form& form : std::vector<Form>{{false, false, 0xFF302010, 0xFF8003FF},
-                                            {false, true, 0xFF102030, 0xFFFF0380},
-                                            {true, false, 0xFF0C0804, 0xFF20003F},
-                                            {true, true, 0xFF04080C, 0xFF3F0020}}) {
-    PaletteTable table{};
-    XyzError error{};
-    ASSERT_TRUE(decode(file, table, error, form.sixBit, form.rgbOrder));
-    EXPECT_EQ(table[0], form.entry0) << form.sixBit << form.rgbOrder;
-    EXPECT_EQ(table[1], form.entry1) << form.sixBit << form.rgbOrder;
+    const Decoded decoded = decode(file);
+    ASSERT_EQ(decoded.error, XyzError::none) << trailing << ": " << toString(decoded.error);
+    expectPixelsOfContent(decoded.picture, 37, 11);
+    EXPECT_EQ(decoded.picture.rowsDone, 11);
+    // Entry i is red i, green 255 - i, blue i / 2, as the file holds them.
+    EXPECT_EQ(decoded.colours[6], 2);
+    EXPECT_EQ(decoded.colours[7], 253);
+    EXPECT_EQ(decoded.colours[8], 1);
   }
 }
 
@@ -89,7 +70,7 @@ Bytes withMagic(const char* magic) {
   return file;
 }
 
-TEST(XyzReader, RefusesDamagedFilesAndLeavesTheTable) {
+TEST(XyzReader, RefusesDamagedFiles) {
   const Bytes good = xyzFile(20, 10, zlibStream(xyzContent(20, 10)));
   Bytes flipped = good;
   flipped[8] ^= 0xFF;  // the zlib header's method byte
@@ -127,177 +108,103 @@ TEST(XyzReader, RefusesDamagedFilesAndLeavesTheTable) {
     cases.push_back({magic, withMagic(magic), XyzError::badMagic});
   }
   for (const auto& c : cases) {
-    PaletteTable table = markedTable();
-    XyzError error = XyzError::none;
-    EXPECT_FALSE(decode(c.file, table, error)) << c.name;
+    const XyzError error = decode(c.file).error;
     EXPECT_EQ(error, c.error) << c.name << ": " << toString(error);
-    EXPECT_EQ(table, markedTable()) << c.name;
   }
 }
 
 TEST(XyzReader, TheSizeBoundRefusesNoRealStream) {
   // Zeros compress about as well as zlib can; such a picture must still pass the bound.
   const Bytes file = xyzFile(4000, 4000, zlibStream(Bytes(768 + 4000 * 4000, 0), 9));
-  PaletteTable table{};
-  XyzError error{};
-  const auto image = decode(file, table, error);
-  EXPECT_TRUE(image) << toString(error);
+  EXPECT_EQ(decode(file).error, XyzError::none);
 }
 
 TEST(XyzReader, LimitsComeFromTheCaller) {
   const Bytes file = xyzFile(64, 64, zlibStream(xyzContent(64, 64)));
-  PaletteTable table{};
-  XyzError error{};
   DecodeLimits limits;
   limits.maxDecodedBytes = 64 * 64 - 1;
-  EXPECT_FALSE(decodeXyzImage(file, table, false, false, &error, limits));
-  EXPECT_EQ(error, XyzError::tooLarge);
+  EXPECT_EQ(decode(file, limits).error, XyzError::tooLarge);
   limits.maxDecodedBytes = 64 * 64;
-  EXPECT_TRUE(decodeXyzImage(file, table, false, false, &error, limits));
+  EXPECT_EQ(decode(file, limits).error, XyzError::none);
   // Rows of 65 bytes are padded to 80, and the padding counts.
   const Bytes odd = xyzFile(65, 64, zlibStream(xyzContent(65, 64)));
   limits.maxDecodedBytes = 80 * 64 - 1;
-  EXPECT_FALSE(decodeXyzImage(odd, table, false, false, &error, limits));
-  EXPECT_EQ(error, XyzError::tooLarge);
+  EXPECT_EQ(decode(odd, limits).error, XyzError::tooLarge);
   limits.maxDecodedBytes = 80 * 64;
-  EXPECT_TRUE(decodeXyzImage(odd, table, false, false, &error, limits));
+  EXPECT_EQ(decode(odd, limits).error, XyzError::none);
+  // A kept corner gets its rows only; the rest is inflated and checked all the same.
+  limits = kDefaultDecodeLimits;
+  limits.keptWidth = 10;
+  limits.keptHeight = 7;
+  const Decoded corner = decode(odd, limits);
+  ASSERT_EQ(corner.error, XyzError::none);
+  expectPixelsOfContent(corner.picture, 10, 7);
+  EXPECT_EQ(corner.picture.rowsDone, 7);
+  EXPECT_EQ(decode(Bytes(odd.begin(), odd.end() - 2), limits).error, XyzError::cutStream);
 }
 
-PaletteTable tableOfComponents(int maxComponent) {
-  PaletteTable table;
-  for (std::uint32_t i = 0; i < 256; ++i) {
-    const auto range = static_cast<std::uint32_t>(maxComponent) + 1;
-    table[i] = 0xFF000000u | ((i * 7) % range) << 16 | ((i * 13 + 5) % range) << 8 | (i % range);
+std::array<std::uint32_t, 256> paletteOfComponents() {
+  std::array<std::uint32_t, 256> palette{};
+  for (std::uint32_t i = 0; i < 256; ++i)
+    palette[i] = ((i * 7) % 256) << 16 | ((i * 13 + 5) % 256) << 8 | i;
+  return palette;
+}
+
+IndexedImage pattern(std::uint32_t width, std::uint32_t height) {
+  IndexedImage image{width, height, {}, paletteOfComponents()};
+  for (std::uint32_t y = 0; y < height; ++y) {
+    for (std::uint32_t x = 0; x < width; ++x)
+      image.indices.push_back(static_cast<std::uint8_t>(x + 3 * y));
   }
-  table[255] = 0xFF000000u | static_cast<std::uint32_t>(maxComponent) * 0x010101u;
-  return table;
+  return image;
 }
 
-TEST(XyzRoundTrip, SaveThenLoadGivesThePixelsAndTable) {
+TEST(XyzRoundTrip, WriteThenReadGivesThePixelsAndPalette) {
   struct Size {
     std::uint32_t width, height;
   };
   for (const Size size : std::vector<Size>{{3, 2}, {256, 256}, {300, 250}, {1, 70}}) {
-    auto image = PixelImage::make(PixelLayout::full, 1, size.width, size.height,
-                                  *PixelImage::pitchFor(size.width, 1, 16));
-    ASSERT_TRUE(image);
-    for (std::uint32_t y = 0; y < size.height; ++y) {
-      for (std::uint32_t x = 0; x < size.width; ++x) {
-        image->row(y)[x] = static_cast<std::uint8_t>(x + 3 * y);
-      }
-    }
-    for (bool sixBit : {false, true}) {
-      for (bool rgbOrder : {false, true}) {
-        const PaletteTable table = tableOfComponents(sixBit ? 63 : 255);
-        XyzError error{};
-        const auto file = encodeXyzImage(*image, table, sixBit, rgbOrder, &error);
-        ASSERT_TRUE(file) << toString(error);
-        PaletteTable read{};
-        const auto back = decodeXyzImage(*file, read, sixBit, rgbOrder, &error);
-        ASSERT_TRUE(back) << toString(error);
-        expectPixelsOfContent(*back, size.width, size.height);
-        EXPECT_EQ(read, table) << size.width << " " << sixBit << rgbOrder;
-      }
+    const IndexedImage image = pattern(size.width, size.height);
+    XyzError error{};
+    const auto file = encodeXyz(image, error);
+    ASSERT_TRUE(file) << toString(error);
+    const Decoded back = decode(*file);
+    ASSERT_EQ(back.error, XyzError::none);
+    expectPixelsOfContent(back.picture, size.width, size.height);
+    for (std::size_t i = 0; i < 256; ++i) {
+      const std::uint32_t colour = std::uint32_t{back.colours[3 * i]} << 16 |
+                                   std::uint32_t{back.colours[3 * i + 1]} << 8 |
+                                   back.colours[3 * i + 2];
+      ASSERT_EQ(colour, image.palette[i]) << size.width << " " << i;
     }
   }
 }
 
 TEST(XyzWriter, WritesTheHeaderAndAMegabyteAfterThePixels) {
-  auto image = PixelImage::make(PixelLayout::full, 1, 300, 2, 304);
-  ASSERT_TRUE(image);
-  PaletteTable table{};
-  table[1] = 0x00414243;  // six-bit values above 63 lose their top bits when widened
-  const auto file = encodeXyzImage(*image, table, true, false);
+  IndexedImage image{300, 2, Bytes(600, 0), {}};
+  image.palette[1] = 0x0C0804;
+  XyzError error{};
+  const auto file = encodeXyz(image, error);
   ASSERT_TRUE(file);
   EXPECT_EQ(Bytes(file->begin(), file->begin() + 8),
             (Bytes{'X', 'Y', 'Z', '1', 0x2C, 0x01, 0x02, 0x00}));
-  PaletteTable read{};
-  ASSERT_TRUE(decodeXyzImage(*file, read, false, false));
-  EXPECT_EQ(read[1], 0xFF04080Cu);
+  const Decoded back = decode(*file);
+  ASSERT_EQ(back.error, XyzError::none);
+  EXPECT_EQ(Bytes(back.colours.begin() + 3, back.colours.begin() + 6), (Bytes{0x0C, 0x08, 0x04}));
   // The stream holds exactly the palette, the pixels and 1 MiB more.
   Bytes relabelled = *file;
   relabelled[6] = 3;  // a third row comes out of the trailing bytes
-  EXPECT_TRUE(decodeXyzImage(relabelled, read, false, false));
+  EXPECT_EQ(decode(relabelled).error, XyzError::none);
 }
 
-TEST(XyzWriter, RefusesImagesItCannotStore) {
-  const PaletteTable table{};
-  auto compact = PixelImage::make(PixelLayout::compact, 1, 4, 4, 4);
-  auto colour = PixelImage::make(PixelLayout::full, 4, 4, 4, 16);
-  auto wide = PixelImage::make(PixelLayout::full, 1, 65536, 1, 65536);
-  ASSERT_TRUE(compact && colour && wide);
-  for (const PixelImage* image : {&*compact, &*colour, &*wide}) {
+TEST(XyzWriter, RefusesPicturesItCannotStore) {
+  for (const IndexedImage& image :
+       {IndexedImage{65536, 1, Bytes(65536, 0), {}}, IndexedImage{4, 4, Bytes(15, 0), {}},
+        IndexedImage{0, 4, Bytes{}, {}}, IndexedImage{4, 65536, Bytes(4 * 65536, 0), {}}}) {
     XyzError error{};
-    EXPECT_FALSE(encodeXyzImage(*image, table, false, false, &error));
+    EXPECT_FALSE(encodeXyz(image, error));
     EXPECT_EQ(error, XyzError::badImage);
-    EXPECT_EQ(
-        saveXyzImage(::testing::TempDir() + "/vantrix_never.xyz", *image, table, false, false),
-        XyzError::badImage);
   }
-}
-
-TEST(XyzTrueColour, AppliesThePaletteAndOptionallyHidesIndexZero) {
-  Bytes content = xyzContent(5, 3);
-  content[0] = 0x11, content[1] = 0x22, content[2] = 0x33;  // entry 0 is not magenta
-  const Bytes file = xyzFile(5, 3, zlibStream(content));
-  for (bool transparentZero : {false, true}) {
-    const auto image = decodeXyzImageTrueColour(file, transparentZero);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->bytesPerPixel(), 4);
-    EXPECT_EQ(image->layout(), PixelLayout::full);
-    EXPECT_EQ(image->pitch(), 32u);
-    for (std::uint32_t y = 0; y < 3; ++y) {
-      for (std::uint32_t x = 0; x < 5; ++x) {
-        const std::uint32_t index = (x + 3 * y) & 0xFF;
-        const std::uint32_t expected =
-            index == 0 ? (transparentZero ? 0x00FF00FFu : 0xFF112233u)
-                       : 0xFF000000u | index << 16 | (255 - index) << 8 | index / 2;
-        EXPECT_EQ(loadPixel32(image->row(y) + 4 * x), expected) << x << "," << y;
-      }
-    }
-  }
-  XyzError error{};
-  EXPECT_FALSE(decodeXyzImageTrueColour(Bytes(file.begin(), file.end() - 3), false, &error));
-  EXPECT_EQ(error, XyzError::cutStream);
-  // The 32-bit picture (rows of 32 bytes) and the indices it is made from (rows of 16) are
-  // held at once: both count against the limit.
-  DecodeLimits limits;
-  limits.maxDecodedBytes = 32 * 3 + 16 * 3 - 1;
-  EXPECT_FALSE(decodeXyzImageTrueColour(file, false, &error, limits));
-  EXPECT_EQ(error, XyzError::tooLarge);
-  limits.maxDecodedBytes += 1;
-  EXPECT_TRUE(decodeXyzImageTrueColour(file, false, &error, limits)) << toString(error);
-}
-
-TEST(XyzFiles, SaveAndLoadThroughThePlatform) {
-  const std::string folder = ::testing::TempDir() + "/vantrix_xyz_" +
-                             std::to_string(::testing::UnitTest::GetInstance()->random_seed());
-  std::filesystem::create_directories(folder);
-  auto image = PixelImage::make(PixelLayout::full, 1, 192, 192, 192);
-  ASSERT_TRUE(image);
-  image->fill(9);
-  const PaletteTable table = tableOfComponents(63);
-  const std::string path = folder + "/face.xyz";
-  EXPECT_EQ(saveXyzImage(path, *image, table, true, false), XyzError::none);
-  PaletteTable read{};
-  XyzError error{};
-  const auto back = loadXyzImage(path, read, true, false, &error);
-  ASSERT_TRUE(back) << toString(error);
-  EXPECT_EQ(back->row(191)[191], 9);
-  EXPECT_EQ(read, table);
-  const auto colour = loadXyzImageTrueColour(path, true);
-  ASSERT_TRUE(colour);
-  EXPECT_EQ(loadPixel32(colour->row(0)), 0xFF000000u | (table[9] & 0xFF) << 18 |
-                                             ((table[9] >> 8) & 0xFF) << 10 |
-                                             ((table[9] >> 16) & 0xFF) << 2);
-
-  EXPECT_FALSE(loadXyzImage(folder + "/missing.xyz", read, true, false, &error));
-  EXPECT_EQ(error, XyzError::fileNotFound);
-  EXPECT_FALSE(loadXyzImageTrueColour(folder + "/missing.xyz", false, &error));
-  EXPECT_EQ(error, XyzError::fileNotFound);
-  EXPECT_EQ(saveXyzImage(folder + "/no/such/folder.xyz", *image, table, true, false),
-            XyzError::writeFailed);
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "support/bytes_io.hpp"
 #include "recipe.hpp"
 
 namespace {
@@ -149,12 +150,12 @@ std::optional<Bytes> encodeBmp8(const Picture& picture) {
   const std::uint32_t fileSize = dataOffset + rowSize * picture.height;
   Bytes bmp = {'B', 'M'};
   for (std::uint32_t v : {fileSize, 0u, dataOffset, 40u, picture.width, picture.height}) {
-    vantrix::putLe32(bmp, v);
+    vantrix::testing::putLe32(bmp, v);
   }
-  vantrix::putLe16(bmp, 1);
-  vantrix::putLe16(bmp, 8);
+  vantrix::testing::putLe16(bmp, 1);
+  vantrix::testing::putLe16(bmp, 8);
   for (std::uint32_t v : {0u, rowSize * picture.height, 2834u, 2834u, 256u, 256u}) {
-    vantrix::putLe32(bmp, v);
+    vantrix::testing::putLe32(bmp, v);
   }
   for (std::size_t i = 0; i < 256; ++i) {
     const std::size_t at = 3 * i;
@@ -181,8 +182,8 @@ std::optional<Bytes> encodeXyz(const Picture& picture) {
   content.insert(content.end(), colours->indices.begin(), colours->indices.end());
   uLongf packedSize = compressBound(static_cast<uLong>(content.size()));
   Bytes xyz = {'X', 'Y', 'Z', '1'};
-  vantrix::putLe16(xyz, picture.width);
-  vantrix::putLe16(xyz, picture.height);
+  vantrix::testing::putLe16(xyz, picture.width);
+  vantrix::testing::putLe16(xyz, picture.height);
   const std::size_t header = xyz.size();
   xyz.resize(header + packedSize);
   if (compress2(xyz.data() + header, &packedSize, content.data(),

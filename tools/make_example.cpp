@@ -15,8 +15,6 @@
 
 #include "codecs/bmp_writer.hpp"
 #include "codecs/xyz.hpp"
-#include "image/canvas.hpp"
-#include "image/pixel_image.hpp"
 #include "recipe.hpp"
 
 namespace {
@@ -101,39 +99,41 @@ constexpr Scheme kSpiritColours = {{
     {255, 64, 32}, {64, 0, 96}}};
 // clang-format on
 
-std::optional<vantrix::PixelImage> drawIndices() {
-  auto image = vantrix::PixelImage::make(vantrix::PixelLayout::full, 1, kSize, kSize, kSize);
-  if (!image) return std::nullopt;
+// The face set's palette indices, rows top first.
+Bytes drawIndices() {
+  Bytes indices;
   for (int y = 0; y < kSize; ++y) {
-    for (int x = 0; x < kSize; ++x) {
-      image->row(static_cast<std::uint32_t>(y))[x] = inkAt(x, y);
-    }
+    for (int x = 0; x < kSize; ++x)
+      indices.push_back(inkAt(x, y));
   }
-  return image;
+  return indices;
 }
 
 // An 8-bit BMP face set with the scheme's colours in its palette.
 std::optional<Bytes> bmpFaceSet(const Scheme& scheme) {
-  auto image = drawIndices();
-  if (!image) return std::nullopt;
+  const Bytes indices = drawIndices();
   vantrix::Palette palette{};
   for (std::size_t i = 0; i < scheme.size(); ++i) {
     palette[i] = std::uint32_t{scheme[i].red} | std::uint32_t{scheme[i].green} << 8 |
                  std::uint32_t{scheme[i].blue} << 16;
   }
-  return vantrix::encodeBmp(*image, palette);
+  constexpr auto side = static_cast<std::uint32_t>(kSize);
+  const vantrix::BmpPicture picture{indices.data(), side, side, side, 1};
+  Bytes file(vantrix::bmpFileSize(picture, vantrix::BmpIndices::paletted).value_or(0));
+  if (vantrix::encodeBmp(picture, palette, file) != file.size()) return std::nullopt;
+  return file;
 }
 
 // An XYZ face set written by the XYZ writer, with the scheme's colours.
 std::optional<Bytes> xyzFaceSet(const Scheme& scheme) {
-  auto image = drawIndices();
-  if (!image) return std::nullopt;
-  vantrix::PaletteTable table{};
+  constexpr auto side = static_cast<std::uint32_t>(kSize);
+  vantrix::IndexedImage image{side, side, drawIndices(), {}};
   for (std::size_t i = 0; i < scheme.size(); ++i) {
-    table[i] = std::uint32_t{scheme[i].red} | std::uint32_t{scheme[i].green} << 8 |
-               std::uint32_t{scheme[i].blue} << 16;
+    image.palette[i] = std::uint32_t{scheme[i].red} << 16 | std::uint32_t{scheme[i].green} << 8 |
+                       std::uint32_t{scheme[i].blue};
   }
-  return vantrix::encodeXyzImage(*image, table, /*sixBitInput=*/false, /*rgbOrder=*/false);
+  vantrix::XyzError why = vantrix::XyzError::none;
+  return vantrix::encodeXyz(image, why);
 }
 
 // A PNG face set of 8-bit RGBA pixels: the scheme's colours, the backdrop see-through.

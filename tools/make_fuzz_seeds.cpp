@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/bytes.hpp"
-#include "platform/platform.hpp"
 #include "support/bmp_builder.hpp"
+#include "support/bytes_io.hpp"
 #include "support/png_builder.hpp"
 #include "support/save_builder.hpp"
 #include "support/xyz_builder.hpp"
@@ -232,7 +232,7 @@ int writeAll(const std::string& folder, const std::string& target,
   int failures = 0;
   for (const auto& [name, bytes] : seeds) {
     const std::string path = folder + "/" + target + "/seed-" + name;
-    if (!platform::writeFile(path, bytes)) {
+    if (!testing::writeFile(path, bytes)) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       ++failures;
     }

@@ -70,7 +70,8 @@ class FaceSetSource {
 // Makes the preview document of a save held in memory, with the faces found in `faceSets`
 // by the rules convertSaveFile follows on disk: the FaceSet folder beside the save and
 // NAME.bmp, NAME.png or NAME.xyz in that order, each by its exact name first, then by the
-// first name in byte order that equals it ignoring ASCII case. `fileName` is the save's name
+// first name in byte order that equals it ignoring letter case (of every script, as Windows
+// compares names). `fileName` is the save's name
 // as the document shows it and takes its slot number from ("Save03.lsd"); a folder in it
 // ("Game/Save03.lsd") is where in `faceSets` the save lies. The document is the one
 // convertSaveFile gives for a save so named beside the same files. The status is never

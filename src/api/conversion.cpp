@@ -1,16 +1,19 @@
-#include <new>
-#include <stdexcept>
-
 #include "api/conversion.hpp"
+
+#include "api/guard.hpp"
+#include "common/arena.hpp"
 #include "document/preview_document.hpp"
 #include "faces/face_files.hpp"
-#include "faces/face_loader.hpp"
+#include "faces/face_pictures.hpp"
+#include "faces/face_set_lookup.hpp"
 #include "platform/platform.hpp"
 #include "save/save_reader.hpp"
 #include "vantrix/vantrix.hpp"
 
 namespace vantrix {
 namespace {
+
+const Conversion kOutOfMemory{ConversionStatus::outOfMemory, {}, {}};
 
 // The lookup's paths ("./", "Game/FaceSet/", "FaceSet/Hero.png") as a source's: relative,
 // without "." or empty names, folders without a trailing "/".
@@ -37,10 +40,11 @@ class SourceFiles final : public FaceFiles {
   std::optional<std::vector<std::string>> listFolder(const std::string& path) override {
     return source_.listFolder(sourcePath(path));
   }
-  std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) override {
-    std::optional<Bytes> bytes = source_.readFile(sourcePath(path));
-    if (bytes && bytes->size() > maxBytes) return std::nullopt;
-    return bytes;
+  bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into) override {
+    std::optional<std::vector<std::uint8_t>> bytes = source_.readFile(sourcePath(path));
+    if (!bytes || bytes->size() > maxBytes) return false;
+    into = std::move(*bytes);
+    return true;
   }
 
  private:
@@ -48,20 +52,19 @@ class SourceFiles final : public FaceFiles {
 };
 
 // The document of a save read from `inputPath`, which it names `shownName`; its faces are
-// looked up in `files`.
+// looked up in `files`. The conversion's memory is lent to the lookup's reads and the
+// decoders, and given back before the document is made, which then takes the pages the faces
+// touched rather than fresh ones.
 Conversion documentOf(const SavePreview& preview, const std::string& inputPath,
                       const std::string& shownName, PathStyle style, FaceFiles& files) {
-  const FaceLoader faces(inputPath, style, preview.faces, files);
-  // The face sets are drawn first: the document, allocated next, then takes the memory
-  // their drawing gave back.
-  faces.prepare(preview.faces);
-  auto faceBitmap = [&](int slot, std::string& document) {
-    faces.appendFaceBitmap(preview.faces[static_cast<std::size_t>(slot - 1)], document);
-  };
-  // Allocated at the size the faces drawn take, it fits in memory their drawing gave back.
+  Arena memory;
+  FaceSetLookup lookup(inputPath, style, files);
+  const FacePictures faces(preview.faces, lookup, memory);
+  memory.release();
   std::string document = writePreviewDocument(
-      preview, shownName, faceBitmap, platform::timeSeparator(), faces.faceTextSize(preview.faces));
-  return {ConversionStatus::converted, std::move(document), faces.faceSetCodePage()};
+      preview, shownName, [&](int slot, std::string& text) { faces.appendBitmap(slot, text); },
+      platform::timeSeparator(), faces.textSize());
+  return {ConversionStatus::converted, std::move(document), faces.codePage()};
 }
 
 }  // namespace
@@ -71,7 +74,7 @@ Conversion convertSaveFile(const std::string& inputFileName) {
 }
 
 Conversion convertSaveAt(const std::string& inputPath, const std::string& shownName) {
-  try {
+  return guarded(kOutOfMemory, [&]() -> Conversion {
     std::optional<SavePreview> preview;
     {
       // The file's bytes go before the faces are drawn and the document is written.
@@ -81,26 +84,18 @@ Conversion convertSaveAt(const std::string& inputPath, const std::string& shownN
     }
     if (!preview) return {ConversionStatus::invalidSave, {}, {}};
     return documentOf(*preview, inputPath, shownName, platform::nativePathStyle(), diskFiles());
-  } catch (const std::bad_alloc&) {
-    return {ConversionStatus::outOfMemory, {}, {}};
-  } catch (const std::length_error&) {
-    return {ConversionStatus::outOfMemory, {}, {}};
-  }
+  });
 }
 
 Conversion convertSave(ByteView save, std::string_view fileName, FaceSetSource& faceSets) {
-  try {
+  return guarded(kOutOfMemory, [&]() -> Conversion {
     const std::optional<SavePreview> preview = readSave(save);
     if (!preview) return {ConversionStatus::invalidSave, {}, {}};
     // A source's paths are "/"-separated and its names compared as bytes, wherever it runs.
     SourceFiles files(faceSets);
     const std::string name(fileName);
     return documentOf(*preview, name, name, PathStyle::posix, files);
-  } catch (const std::bad_alloc&) {
-    return {ConversionStatus::outOfMemory, {}, {}};
-  } catch (const std::length_error&) {
-    return {ConversionStatus::outOfMemory, {}, {}};
-  }
+  });
 }
 
 std::string_view toString(ConversionStatus status) {
@@ -118,13 +113,7 @@ std::string_view toString(ConversionStatus status) {
 }
 
 std::optional<SavePreview> readSavePreview(ByteView bytes) {
-  try {
-    return readSave(bytes);
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  } catch (const std::length_error&) {
-    return std::nullopt;
-  }
+  return guarded(std::optional<SavePreview>(), [&] { return readSave(bytes); });
 }
 
 }  // namespace vantrix

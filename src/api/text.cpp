@@ -1,18 +1,11 @@
-#include <new>
-#include <stdexcept>
-
-#include "text/code_page.hpp"
 #include "vantrix/text.hpp"
+#include "api/guard.hpp"
+#include "text/code_page.hpp"
 
 namespace vantrix {
 
 std::optional<std::string> textToUtf8(std::string_view bytes, CodePage page) {
-  try {
-    return decodeToUtf8(bytes, page);
-  } catch (const std::bad_alloc&) {
-  } catch (const std::length_error&) {
-  }
-  return std::nullopt;
+  return guarded(std::optional<std::string>(), [&] { return decodeToUtf8(bytes, page); });
 }
 
 }  // namespace vantrix

@@ -1,22 +1,15 @@
 #include "base64/base64.hpp"
 
 #include <array>
-#include <new>
-#include <stdexcept>
 
 #include "common/cpu_features.hpp"
-
-#ifdef VANTRIX_CPU_FEATURES
-#include <immintrin.h>
-#define VANTRIX_BASE64_SSSE3 1
-#endif
 
 namespace vantrix {
 namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-// Every byte outside the alphabet maps to 0, just like "A".
+// Every byte outside the alphabet maps to 0, just like "A": the decoder tells them apart.
 constexpr std::array<std::uint8_t, 256> makeReverseTable() {
   std::array<std::uint8_t, 256> table{};
   for (std::uint8_t i = 0; i < 64; ++i) {
@@ -27,7 +20,7 @@ constexpr std::array<std::uint8_t, 256> makeReverseTable() {
 
 constexpr std::array<std::uint8_t, 256> kReverse = makeReverseTable();
 
-#ifdef VANTRIX_BASE64_SSSE3
+#ifdef VANTRIX_X86_SIMD
 #define VANTRIX_SSSE3_TARGET __attribute__((target("ssse3")))
 
 // Twelve bytes to sixteen characters a step in SSSE3 registers (a 16-byte load, so at least
@@ -70,9 +63,8 @@ void appendBase64(std::string& text, ByteView bytes) {
   const std::uint8_t* in = bytes.data();
   char* out = text.data() + start;
   std::size_t size = bytes.size();
-#ifdef VANTRIX_BASE64_SSSE3
-  static const bool ssse3 = cpu::hasSsse3();
-  if (ssse3 && size >= 16) {
+#ifdef VANTRIX_X86_SIMD
+  if (size >= 16 && cpu::features().ssse3) {
     const std::size_t done = encodeBlocks(in, size, out);
     in += done;
     out += done / 3 * 4;
@@ -99,62 +91,7 @@ void appendBase64(std::string& text, ByteView bytes) {
   }
 }
 
-std::string encodeBase64(ByteView bytes) {
-  std::string text;
-  // The library offers this function as it is, so it keeps its promise of no exceptions.
-  try {
-    appendBase64(text, bytes);
-  } catch (const std::exception&) {
-    return {};
-  }
-  return text;
-}
-
-std::string decodeBase64(const std::string& text) {
-  std::string bytes;
-  bytes.reserve((text.size() + 3) / 4 * 3);
-  for (std::size_t i = 0; i < text.size(); i += 4) {
-    // Characters past the end of the text count as zero values.
-    std::uint32_t group = 0;
-    for (std::size_t k = 0; k < 4; ++k) {
-      const std::uint8_t value =
-          i + k < text.size() ? kReverse[static_cast<unsigned char>(text[i + k])] : 0;
-      group = (group << 6) | value;
-    }
-    for (int shift = 16; shift >= 0; shift -= 8) {
-      const auto byte = static_cast<char>((group >> shift) & 0xFF);
-      if (byte == 0) return bytes;
-      bytes.push_back(byte);
-    }
-  }
-  return bytes;
-}
-
-std::string wrapLines(const std::string& text, std::uint32_t width) {
-  if (width == 0) return text;
-  std::string lines;
-  lines.reserve(text.size() + (text.size() / width + 1) * 2);
-  for (std::size_t start = 0; start < text.size(); start += width) {
-    lines.append(text, start, width);
-    lines.append("\r\n");
-  }
-  return lines;
-}
-
-std::string removeLineBreaks(const std::string& text) {
-  std::string joined;
-  joined.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      ++i;
-      continue;
-    }
-    joined.push_back(text[i]);
-  }
-  return joined;
-}
-
-std::optional<Bytes> decodeBase64Strict(std::string_view text) {
+std::optional<Bytes> decodeBase64(std::string_view text) {
   Bytes bytes;
   bytes.reserve(text.size() / 4 * 3);
   std::uint32_t group = 0;

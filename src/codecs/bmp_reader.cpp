@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/platform.hpp"
-
 namespace vantrix {
 namespace {
 
@@ -73,7 +71,7 @@ bool isConsistent(const BmpHeader& header) {
   return true;
 }
 
-// Where the drawn part of the picture lands on the canvas.
+// The part of the picture that is drawn.
 struct DrawArea {
   std::int64_t width;   // picture columns drawn, from 0
   std::int64_t height;  // picture rows drawn, from the top
@@ -91,10 +89,40 @@ std::uint8_t packedPixel(const std::uint8_t* row, std::int64_t x, std::uint32_t 
   }
 }
 
+// The rows of the picture being drawn: each asked of the target once, when its first pixel
+// comes, and finished when the drawing moves on, so a target may hold one row at a time.
+class Rows {
+ public:
+  Rows(PictureTarget& target, DrawArea area) : target_(target), area_(area) {}
+  ~Rows() { finish(); }
+  // Picture row y (from the top), or nothing when it lies outside the drawn area.
+  std::uint8_t* at(std::uint64_t y) {
+    if (y >= static_cast<std::uint64_t>(area_.height)) return nullptr;
+    if (open_ && y != y_) finish();
+    if (!open_) {
+      y_ = static_cast<std::uint32_t>(y);
+      row_ = target_.row(y_);
+      open_ = true;
+    }
+    return row_;
+  }
+  void finish() {
+    if (open_) target_.rowDone(y_);
+    open_ = false;
+  }
+
+ private:
+  PictureTarget& target_;
+  const DrawArea area_;
+  bool open_ = false;
+  std::uint32_t y_ = 0;
+  std::uint8_t* row_ = nullptr;
+};
+
 // Rows as stored, each padded to 4 bytes. Only the drawn bytes of a row are looked at, so a
 // header's width costs no memory; the loop stops at the first row the file cannot hold.
-ImageStatus drawRows(Canvas& canvas, ByteView file, const BmpHeader& header,
-                     std::uint64_t dataOffset, DrawArea area) {
+BmpError drawRows(Rows& rows, ByteView file, const BmpHeader& header, std::uint64_t dataOffset,
+                  DrawArea area) {
   const auto width = static_cast<std::uint64_t>(header.width);
   const std::uint64_t packedBytes = (width * header.bitsPerPixel + 7) / 8;
   const std::uint64_t stride = (packedBytes + 3) & ~std::uint64_t{3};
@@ -105,11 +133,10 @@ ImageStatus drawRows(Canvas& canvas, ByteView file, const BmpHeader& header,
   const std::uint64_t height = static_cast<std::uint64_t>(topDown ? -header.height : header.height);
   for (std::uint64_t i = 0; i < height; ++i) {
     const std::uint64_t start = dataOffset + i * stride;
-    if (!has(file, start, needed)) return ImageStatus::fileError;
-    const std::uint64_t pictureRow = topDown ? i : height - 1 - i;
-    if (pictureRow >= static_cast<std::uint64_t>(area.height)) continue;
+    if (!has(file, start, needed)) return BmpError::damaged;
+    std::uint8_t* target = rows.at(topDown ? i : height - 1 - i);
+    if (!target) continue;
     const std::uint8_t* source = file.data() + start;
-    std::uint8_t* target = canvas.row(static_cast<int>(pictureRow));
     if (header.bitsPerPixel == 8) {
       std::memcpy(target, source, static_cast<std::size_t>(area.width));
       continue;
@@ -118,27 +145,23 @@ ImageStatus drawRows(Canvas& canvas, ByteView file, const BmpHeader& header,
       target[x] = packedPixel(source, x, header.bitsPerPixel);
     }
   }
-  return ImageStatus::success;
+  return BmpError::none;
 }
 
 // Run-length data: pairs of (count, value) runs and escapes for end of line, end of bitmap,
 // a jump forward and literal runs padded to 2 bytes. Rows go from the bottom up; pixels never
-// written keep what the canvas held. x and y only grow, so every canvas pixel is written at
-// most once and the work stays in proportion to the file.
-ImageStatus drawRunLengthRows(Canvas& canvas, ByteView file, const BmpHeader& header,
-                              std::uint64_t dataOffset, DrawArea area) {
+// written keep the background. x and y only grow, so every pixel is written at most once and
+// the work stays in proportion to the file.
+BmpError drawRunLengthRows(Rows& rows, ByteView file, const BmpHeader& header,
+                           std::uint64_t dataOffset, DrawArea area) {
   const bool fourBit = header.compression == rle4;
   const auto height = static_cast<std::uint64_t>(header.height);
   std::uint64_t pos = dataOffset;
   std::uint64_t x = 0;
   std::uint64_t y = 0;  // counted from the bottom row
   const auto drawnWidth = static_cast<std::uint64_t>(area.width);
-  // The canvas row of the current line, or nothing when the line is not drawn.
   const auto currentRow = [&]() -> std::uint8_t* {
-    if (y >= height) return nullptr;
-    const std::uint64_t pictureRow = height - 1 - y;
-    if (pictureRow >= static_cast<std::uint64_t>(area.height)) return nullptr;
-    return canvas.row(static_cast<int>(pictureRow));
+    return y < height ? rows.at(height - 1 - y) : nullptr;
   };
   const auto visibleCount = [&](std::uint64_t count) {
     return x >= drawnWidth ? std::uint64_t{0} : std::min(count, drawnWidth - x);
@@ -164,16 +187,16 @@ ImageStatus drawRunLengthRows(Canvas& canvas, ByteView file, const BmpHeader& he
         ++y;
         break;
       case 1:  // end of bitmap
-        return ImageStatus::success;
+        return BmpError::none;
       case 2:  // jump right and up
-        if (!has(file, pos, 2)) return ImageStatus::fileError;
+        if (!has(file, pos, 2)) return BmpError::damaged;
         x += file[static_cast<std::size_t>(pos)];
         y += file[static_cast<std::size_t>(pos + 1)];
         pos += 2;
         break;
       default: {  // a literal run of `value` pixels
         const std::uint64_t bytes = fourBit ? (value + 1u) / 2 : value;
-        if (!has(file, pos, bytes)) return ImageStatus::fileError;
+        if (!has(file, pos, bytes)) return BmpError::damaged;
         if (std::uint8_t* row = currentRow()) {
           const std::uint8_t* source = file.data() + pos;
           const std::uint64_t visible = visibleCount(value);
@@ -187,30 +210,39 @@ ImageStatus drawRunLengthRows(Canvas& canvas, ByteView file, const BmpHeader& he
       }
     }
   }
-  return ImageStatus::fileError;
+  return BmpError::damaged;
 }
 
-// A raw dump of canvas pixels: 0xFD, 4 bytes, a 16-bit data size; or 0xFE and a 32-bit data
-// size. Then the pixels, then possibly 256 palette entries of six-bit red, green and blue.
-ImageStatus loadRawCanvas(Canvas& canvas, ByteView file) {
+// A raw dump of the picture's pixels: 0xFD, 4 bytes, a 16-bit data size; or 0xFE and a 32-bit
+// data size. Then the pixels, row after row of the picture's width from the top left, then
+// possibly 256 palette entries of six-bit red, green and blue, which replace the whole palette.
+BmpError drawRawPixels(ByteView file, std::uint32_t width, std::uint32_t height,
+                       PictureTarget& target, Palette& palette) {
   const bool shortForm = file[0] == 0xFD;
   const std::uint64_t headerSize = shortForm ? 7 : 5;
-  if (!has(file, 0, headerSize)) return ImageStatus::fileError;
+  if (!has(file, 0, headerSize)) return BmpError::damaged;
   const std::uint64_t dataSize = shortForm ? readLe16(file.data() + 5) : readLe32(file.data() + 1);
   const std::uint64_t available = file.size() - headerSize;
-  const std::uint64_t copied =
-      std::min({dataSize, available, std::uint64_t{canvas.pixels().size()}});
-  std::memcpy(canvas.pixels().data(), file.data() + headerSize, static_cast<std::size_t>(copied));
-  // The palette follows the whole pixel data, however much of it fitted on the canvas.
+  if (!target.begin(width, height, 1, false)) return BmpError::outOfMemory;
+  std::uint64_t copied = std::min({dataSize, available, std::uint64_t{width} * height});
+  const std::uint8_t* from = file.data() + headerSize;
+  for (std::uint32_t y = 0; copied > 0; ++y) {
+    const auto step = static_cast<std::size_t>(std::min<std::uint64_t>(copied, width));
+    std::memcpy(target.row(y), from, step);
+    target.rowDone(y);
+    from += step;
+    copied -= step;
+  }
+  // The palette follows the whole pixel data, however much of it fitted in the picture.
   const std::uint64_t paletteOffset = headerSize + dataSize;
-  if (!has(file, paletteOffset, 1)) return ImageStatus::success;
-  if (!has(file, paletteOffset, 768)) return ImageStatus::fileError;
+  if (!has(file, paletteOffset, 1)) return BmpError::none;
+  if (!has(file, paletteOffset, 768)) return BmpError::damaged;
   const std::uint8_t* p = file.data() + paletteOffset;
   for (std::size_t i = 0; i < 256; ++i, p += 3) {
     const auto eightBit = [](std::uint8_t sixBit) { return std::uint32_t{sixBit & 0x3Fu} << 2; };
-    canvas.palette()[i] = eightBit(p[0]) | (eightBit(p[1]) << 8) | (eightBit(p[2]) << 16);
+    palette[i] = eightBit(p[0]) | (eightBit(p[1]) << 8) | (eightBit(p[2]) << 16);
   }
-  return ImageStatus::success;
+  return BmpError::none;
 }
 
 // Where a file's colours lie: the palette fills the gap between the headers and the pixels,
@@ -245,59 +277,38 @@ void readColours(ByteView file, const ColourTable& table, Palette& palette) {
 
 }  // namespace
 
-std::optional<PlainBmp> readPlainBmp(ByteView file, std::uint32_t width, std::uint32_t height) {
-  if (file.empty() || file[0] != 'B') return std::nullopt;
-  const auto header = readHeader(file);
-  if (!header || !isConsistent(*header) || header->bitsPerPixel != 8 ||
-      header->compression != none || header->width != std::int64_t{width} ||
-      (header->height < 0 ? -header->height : header->height) != std::int64_t{height}) {
-    return std::nullopt;
-  }
-  const ColourTable table = colourTableOf(*header);
-  const std::uint64_t stride = (std::uint64_t{width} + 3) & ~std::uint64_t{3};
-  if (!has(file, table.offset, table.entries * table.entrySize) ||
-      !has(file, table.dataOffset, stride * height)) {
-    return std::nullopt;
-  }
-  PlainBmp plain{defaultPalette(), nullptr, 0};
-  readColours(file, table, plain.palette);
-  const std::uint8_t* data = file.data() + table.dataOffset;
-  const bool topDown = header->height < 0;
-  plain.topRow = topDown ? data : data + (height - 1) * stride;
-  plain.pitch =
-      topDown ? static_cast<std::ptrdiff_t>(stride) : -static_cast<std::ptrdiff_t>(stride);
-  return plain;
-}
-
-ImageStatus loadBmpToCanvas(Canvas& canvas, ByteView file) {
-  if (file.empty()) return ImageStatus::fileError;
-  if (file[0] == 0xFD || file[0] == 0xFE) return loadRawCanvas(canvas, file);
-  if (file[0] != 'B') return ImageStatus::fileError;
+BmpError drawBmp(ByteView file, std::uint32_t width, std::uint32_t height, PictureTarget& target,
+                 Palette& palette) {
+  if (file.empty()) return BmpError::damaged;
+  if (file[0] == 0xFD || file[0] == 0xFE)
+    return drawRawPixels(file, width, height, target, palette);
+  if (file[0] != 'B') return BmpError::damaged;
 
   const auto header = readHeader(file);
-  if (!header || !isConsistent(*header)) return ImageStatus::fileError;
-  if (header->bitsPerPixel > 32) return ImageStatus::fileError;
-  if (header->bitsPerPixel > 8) return ImageStatus::illegalCall;
-  if (!canvas.hasPixels() || canvas.bytesPerPixel() != 1) return ImageStatus::illegalCall;
+  if (!header || !isConsistent(*header)) return BmpError::damaged;
+  if (header->bitsPerPixel > 32) return BmpError::damaged;
+  if (header->bitsPerPixel > 8) return BmpError::moreThan8Bits;
   const std::uint32_t bits = header->bitsPerPixel;
-  if (bits != 1 && bits != 4 && bits != 8) return ImageStatus::fileError;
+  if (bits != 1 && bits != 4 && bits != 8) return BmpError::damaged;
   // Bit-field files whose header lacks the masks carry three of them after it.
   if (header->compression == bitFields && header->infoSize < kV4InfoSize &&
       !has(file, kFileHeaderSize + header->infoSize, 12)) {
-    return ImageStatus::fileError;
+    return BmpError::damaged;
   }
 
   const ColourTable table = colourTableOf(*header);
-  if (!has(file, table.offset, table.entries * table.entrySize)) return ImageStatus::fileError;
-  readColours(file, table, canvas.palette());
+  if (!has(file, table.offset, table.entries * table.entrySize)) return BmpError::damaged;
+  readColours(file, table, palette);
 
-  const std::int64_t height = header->height < 0 ? -header->height : header->height;
-  const DrawArea area{std::min<std::int64_t>(header->width, canvas.width()),
-                      std::min<std::int64_t>(height, canvas.height())};
+  const std::int64_t pictureHeight = header->height < 0 ? -header->height : header->height;
+  const DrawArea area{std::min<std::int64_t>(header->width, width),
+                      std::min<std::int64_t>(pictureHeight, height)};
+  if (!target.begin(width, height, 1, false)) return BmpError::outOfMemory;
+  Rows rows(target, area);
   if (header->compression == rle8 || header->compression == rle4) {
-    return drawRunLengthRows(canvas, file, *header, table.dataOffset, area);
+    return drawRunLengthRows(rows, file, *header, table.dataOffset, area);
   }
-  return drawRows(canvas, file, *header, table.dataOffset, area);
+  return drawRows(rows, file, *header, table.dataOffset, area);
 }
 
 std::optional<BmpSize> readBmpSize(ByteView file) {
@@ -307,10 +318,18 @@ std::optional<BmpSize> readBmpSize(ByteView file) {
   return BmpSize{header->width, height};
 }
 
-ImageStatus loadBmpToCanvas(Canvas& canvas, const std::string& path) {
-  const auto file = platform::readFile(path);
-  if (!file) return ImageStatus::fileNotFound;
-  return loadBmpToCanvas(canvas, ByteView(*file));
+std::string_view toString(BmpError error) {
+  switch (error) {
+    case BmpError::none:
+      return "no error";
+    case BmpError::damaged:
+      return "damaged or unsupported BMP file";
+    case BmpError::moreThan8Bits:
+      return "more than 8 bits a pixel";
+    case BmpError::outOfMemory:
+      return "out of memory";
+  }
+  return "unknown BMP error";
 }
 
 }  // namespace vantrix

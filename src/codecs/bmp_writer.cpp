@@ -5,11 +5,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <new>
-#include <stdexcept>
 
 #include "common/checked.hpp"
-#include "platform/platform.hpp"
 
 namespace vantrix {
 namespace {
@@ -21,13 +18,12 @@ constexpr std::uint32_t kPixelsPerMetre = 2834;  // 72 dots per inch
 
 }  // namespace
 
-std::optional<std::size_t> bmpFileSize(const PixelImage& image, BmpIndices indices) {
-  if (image.layout() == PixelLayout::bottomUpRgba) return std::nullopt;
-  const bool paletted = image.bytesPerPixel() == 1 && indices == BmpIndices::paletted;
-  if (image.bytesPerPixel() != 1 && image.bytesPerPixel() != 4) return std::nullopt;
+std::optional<std::size_t> bmpFileSize(const BmpPicture& picture, BmpIndices indices) {
+  const bool paletted = picture.bytesPerPixel == 1 && indices == BmpIndices::paletted;
+  if (picture.bytesPerPixel != 1 && picture.bytesPerPixel != 4) return std::nullopt;
 
-  const std::uint32_t width = image.width();
-  const std::uint32_t height = image.height();
+  const std::uint32_t width = picture.width;
+  const std::uint32_t height = picture.height;
   const std::uint32_t dataOffset = kHeadersSize + (paletted ? 256 * 4 : 0);
   const auto rowBytes = checkedMul(width, paletted ? 1 : 3);
   const auto rowSize = checkedAdd(rowBytes, 3);
@@ -64,13 +60,13 @@ inline void storeBgrAndMore(std::uint8_t* to, std::uint32_t colour) {
 
 }  // namespace
 
-std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
-                          std::span<std::uint8_t> file, BmpIndices indices) {
-  const std::optional<std::size_t> fileSize = bmpFileSize(image, indices);
+std::size_t encodeBmp(const BmpPicture& picture, const Palette& palette,
+                      std::span<std::uint8_t> file, BmpIndices indices) {
+  const std::optional<std::size_t> fileSize = bmpFileSize(picture, indices);
   if (!fileSize || *fileSize > file.size()) return 0;
-  const bool paletted = image.bytesPerPixel() == 1 && indices == BmpIndices::paletted;
-  const std::uint32_t width = image.width();
-  const std::uint32_t height = image.height();
+  const bool paletted = picture.bytesPerPixel == 1 && indices == BmpIndices::paletted;
+  const std::uint32_t width = picture.width;
+  const std::uint32_t height = picture.height;
   const std::uint32_t dataOffset = kHeadersSize + (paletted ? 256 * 4 : 0);
   const std::size_t paddedRow = (std::size_t{width} * (paletted ? 1 : 3) + 3) & ~std::size_t{3};
   const std::size_t imageSize = paddedRow * height;
@@ -112,11 +108,11 @@ std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
     }
   }
   for (std::uint32_t r = height; r-- > 0; out += paddedRow) {
-    const std::uint8_t* pixels = image.row(r);
+    const std::uint8_t* pixels = picture.pixels + r * picture.pitch;
     std::fill(out + std::size_t{width} * (paletted ? 1 : 3), out + paddedRow, std::uint8_t{0});
     if (paletted) {
       std::memcpy(out, pixels, width);
-    } else if (image.bytesPerPixel() == 1) {
+    } else if (picture.bytesPerPixel == 1) {
       // Indices written as the colours they stand for.
       std::uint8_t* to = out;
       for (std::uint32_t x = 0; x + 1 < width; ++x, to += 3)
@@ -132,21 +128,6 @@ std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
     }
   }
   return *fileSize;
-}
-
-std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette) {
-  const std::optional<std::size_t> fileSize = bmpFileSize(image, BmpIndices::paletted);
-  if (!fileSize) return std::nullopt;
-  Bytes file(*fileSize);
-  encodeBmpInto(image, palette, file);
-  return file;
-}
-
-ImageStatus saveImageAsBmp(const std::string& path, const PixelImage& image,
-                           const Palette& palette) {
-  const auto file = encodeBmp(image, palette);
-  if (!file) return ImageStatus::illegalCall;
-  return platform::writeFile(path, *file) ? ImageStatus::success : ImageStatus::fileNotFound;
 }
 
 }  // namespace vantrix

@@ -4,37 +4,33 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 
-#include "common/bytes.hpp"
-#include "image/canvas.hpp"
-#include "image/image_status.hpp"
-#include "image/pixel_image.hpp"
+#include "image/palette.hpp"
 
 namespace vantrix {
 
-// The image as a BMP file, rows bottom first: one byte a pixel gives an 8-bit BMP holding all
-// 256 palette entries (3,382 bytes for 48 × 48), four bytes a pixel a 24-bit BMP without
-// palette and without alpha (6,966 bytes for 48 × 48). Nothing for other images: two bytes
-// a pixel, the bottom-up RGBA layout, or sizes a BMP header cannot hold.
-std::optional<Bytes> encodeBmp(const PixelImage& image, const Palette& palette);
+// A picture to write: `height` rows of `width` pixels, top row first, `pitch` bytes apart;
+// one byte a pixel (palette indices) or four (0xAARRGGBB, stored blue, green, red, alpha).
+struct BmpPicture {
+  const std::uint8_t* pixels = nullptr;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::size_t pitch = 0;
+  int bytesPerPixel = 1;
+};
 
-// How an image of one byte a pixel is written: as an 8-bit BMP with the palette, or as the
-// 24-bit BMP of the colours (0xAARRGGBB) its indices stand for in the palette.
+// How a picture of palette indices is written: as an 8-bit BMP holding all 256 entries of the
+// palette (3,382 bytes for 48 × 48), or as the 24-bit BMP of the colours (0xAARRGGBB) its
+// indices stand for in the palette. A picture of four bytes a pixel is always written as a
+// 24-bit BMP without alpha (6,966 bytes for 48 × 48).
 enum class BmpIndices { paletted, trueColour };
 
-// The size of the image's BMP file, or nothing when it cannot be written as one.
-std::optional<std::size_t> bmpFileSize(const PixelImage& image, BmpIndices indices);
+// The size of the picture's BMP file, or nothing when a BMP header cannot hold it.
+std::optional<std::size_t> bmpFileSize(const BmpPicture& picture, BmpIndices indices);
 
-// Writes encodeBmp's bytes into the start of `file` and returns their count; 0 when the image
-// cannot be written as BMP or its file does not fit.
-std::size_t encodeBmpInto(const PixelImage& image, const Palette& palette,
-                          std::span<std::uint8_t> file, BmpIndices indices = BmpIndices::paletted);
-
-// Writes encodeBmp's bytes to `path`, creating or emptying the file. illegalCall when the
-// image cannot be written as BMP (the file is then not touched), fileNotFound when the file
-// cannot be created or written.
-ImageStatus saveImageAsBmp(const std::string& path, const PixelImage& image,
-                           const Palette& palette);
+// Writes the picture's BMP file, rows bottom first, into the start of `file` and returns its
+// size; 0 when it cannot be written as BMP or does not fit.
+std::size_t encodeBmp(const BmpPicture& picture, const Palette& palette,
+                      std::span<std::uint8_t> file, BmpIndices indices = BmpIndices::paletted);
 
 }  // namespace vantrix

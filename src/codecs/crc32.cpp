@@ -4,11 +4,6 @@
 
 #include "common/cpu_features.hpp"
 
-#ifdef VANTRIX_CPU_FEATURES
-#include <immintrin.h>
-#define VANTRIX_CRC_PCLMUL 1
-#endif
-
 namespace vantrix {
 namespace {
 
@@ -33,7 +28,7 @@ std::uint32_t crc32ByTable(std::uint32_t crc, const std::uint8_t* data, std::siz
   return ~crc;
 }
 
-#ifdef VANTRIX_CRC_PCLMUL
+#ifdef VANTRIX_X86_SIMD
 #define VANTRIX_PCLMUL_TARGET __attribute__((target("pclmul,sse4.1")))
 
 VANTRIX_PCLMUL_TARGET inline __m128i load16(const std::uint8_t* p) {
@@ -94,9 +89,8 @@ VANTRIX_PCLMUL_TARGET std::uint32_t foldBlocks(std::uint32_t crc, const std::uin
 }  // namespace
 
 std::uint32_t crc32Of(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
-#ifdef VANTRIX_CRC_PCLMUL
-  static const bool fast = cpu::hasCarryLessMultiply();
-  if (fast && size >= 64) {
+#ifdef VANTRIX_X86_SIMD
+  if (size >= 64 && cpu::features().carryLessMultiply) {
     const std::size_t blocks = size & ~std::size_t{15};
     crc = ~foldBlocks(~crc, data, blocks);
     data += blocks;

@@ -8,22 +8,12 @@
 
 #include "common/cpu_features.hpp"
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define VANTRIX_INFLATE_SSE2 1
-#endif
-#ifdef VANTRIX_CPU_FEATURES
-#include <immintrin.h>
-#define VANTRIX_INFLATE_AVX2 1
-#endif
-
 namespace vantrix {
 namespace {
 
-// How inflating ended, in zlib's terms (InflateEnd), with one more: an overrun decided on
-// bits past the input, which inflate sees as input cut short and uncompress as output full.
-// A block stops with needsRoom, before a symbol, when the output goes on past a window
-// nearly full; the window then slides and the block goes on.
+// How inflating a block ended: as a stream may end (InflateEnd), or with needsRoom, before a
+// symbol, when the output goes on past a window nearly full; the window then slides and the
+// block goes on.
 enum class Ending { complete, overran, overranPastInput, damaged, cut, needsRoom };
 
 // ---- Decode tables -----------------------------------------------------------------------
@@ -630,9 +620,30 @@ Ending overrunAt(const BitReader& in) {
 
 // ---- Adler-32 ---------------------------------------------------------------------------
 
-#ifdef VANTRIX_INFLATE_AVX2
-// The Adler-32 sums (s1, s2, not yet reduced) carried over `n` bytes, a multiple of 32, in
-// AVX2 registers: 32 bytes a step, their sum for s1 and their weighted sum for s2 by one
+constexpr std::uint32_t kAdlerModulus = 65521;
+
+// `adler` (1 for no bytes) carried over `n` more bytes. Runs of 5,552 bytes keep both sums
+// below 2^32 before they are reduced, as in zlib's loop.
+std::uint32_t adler32Scalar(std::uint32_t adler, const std::uint8_t* p, std::size_t n) {
+  std::uint32_t s1 = adler & 0xFFFF;
+  std::uint32_t s2 = adler >> 16;
+  while (n > 0) {
+    const std::size_t run = std::min<std::size_t>(n, 5552);
+    for (std::size_t i = 0; i < run; ++i) {
+      s1 += p[i];
+      s2 += s1;
+    }
+    s1 %= kAdlerModulus;
+    s2 %= kAdlerModulus;
+    p += run;
+    n -= run;
+  }
+  return s2 << 16 | s1;
+}
+
+#ifdef VANTRIX_X86_SIMD
+// The sums (s1, s2, not yet reduced) carried over `n` bytes, a multiple of 32, in AVX2
+// registers: 32 bytes a step, their sum for s1 and their weighted sum for s2 by one
 // multiply-add of the bytes with the weights 32 down to 1 and one of the pairs with ones.
 // Runs of 5,536 bytes keep every 32-bit lane from overflowing before the caller reduces.
 __attribute__((target("avx2"))) std::uint64_t laneTotal(__m256i v) {
@@ -646,7 +657,6 @@ __attribute__((target("avx2"))) std::uint64_t laneTotal(__m256i v) {
 
 __attribute__((target("avx2"))) void adler32Avx2(const std::uint8_t* p, std::size_t n,
                                                  std::uint64_t& s1, std::uint64_t& s2) {
-  constexpr std::uint32_t kModulus = 65521;
   const __m256i zero = _mm256_setzero_si256();
   const __m256i weights =
       _mm256_setr_epi8(32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14,
@@ -666,33 +676,27 @@ __attribute__((target("avx2"))) void adler32Avx2(const std::uint8_t* p, std::siz
     }
     s2 += run * s1 + 32 * laneTotal(before) + laneTotal(weighted);
     s1 += laneTotal(sum);
-    s1 %= kModulus;
-    s2 %= kModulus;
+    s1 %= kAdlerModulus;
+    s2 %= kAdlerModulus;
     p += run;
     n -= run;
   }
 }
-#endif
 
-#ifdef VANTRIX_INFLATE_SSE2
-// Sixteen bytes a step: their sum for s1, and for s2 sixteen times the sum before them plus
+// Sixteen bytes a step in SSE2 registers (the whole multiples of 32 in AVX2 ones where the
+// processor has them): their sum for s1, and for s2 sixteen times the sum before them plus
 // the bytes weighted 16 down to 1. Runs of 5,552 bytes keep every lane from overflowing
-// before the sums are reduced modulo 65,521, as zlib's own loop does. `adler` is the checksum
-// of the bytes before (1 for none).
-std::uint32_t adler32Update(std::uint32_t adler, const std::uint8_t* p, std::size_t n) {
-  constexpr std::uint32_t kModulus = 65521;
+// before the sums are reduced, as zlib's own loop does.
+std::uint32_t adler32Vector(std::uint32_t adler, const std::uint8_t* p, std::size_t n) {
   constexpr std::size_t kRun = 5552;
   std::uint64_t s1 = adler & 0xFFFF;
   std::uint64_t s2 = adler >> 16;
-#ifdef VANTRIX_INFLATE_AVX2
-  static const bool avx2 = cpu::hasAvx2();
-  if (avx2 && n >= 32) {
+  if (cpu::features().avx2 && n >= 32) {
     const std::size_t whole = n & ~std::size_t{31};
     adler32Avx2(p, whole, s1, s2);
     p += whole;
     n -= whole;
   }
-#endif
   const __m128i zero = _mm_setzero_si128();
   const __m128i firstWeights = _mm_setr_epi16(16, 15, 14, 13, 12, 11, 10, 9);
   const __m128i lastWeights = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
@@ -717,63 +721,60 @@ std::uint32_t adler32Update(std::uint32_t adler, const std::uint8_t* p, std::siz
     };
     s2 += run * s1 + 16 * total(before) + total(weighted);
     s1 += total(sum);
-    s1 %= kModulus;
-    s2 %= kModulus;
+    s1 %= kAdlerModulus;
+    s2 %= kAdlerModulus;
     p += run;
     n -= run;
   }
-  for (std::size_t i = 0; i < n; ++i) {
-    s1 += p[i];
-    s2 += s1;
-  }
-  s1 %= kModulus;
-  s2 %= kModulus;
-  return static_cast<std::uint32_t>(s2 << 16 | s1);
-}
-#else
-// Runs of 5,552 bytes keep both sums below 2^32 before they are reduced, as in zlib's loop.
-// `adler` is the checksum of the bytes before (1 for none).
-std::uint32_t adler32Update(std::uint32_t adler, const std::uint8_t* p, std::size_t n) {
-  constexpr std::uint32_t kModulus = 65521;
-  std::uint32_t s1 = adler & 0xFFFF;
-  std::uint32_t s2 = adler >> 16;
-  while (n > 0) {
-    const std::size_t run = std::min<std::size_t>(n, 5552);
-    for (std::size_t i = 0; i < run; ++i) {
-      s1 += p[i];
-      s2 += s1;
-    }
-    s1 %= kModulus;
-    s2 %= kModulus;
-    p += run;
-    n -= run;
-  }
-  return s2 << 16 | s1;
+  return adler32Scalar(static_cast<std::uint32_t>(s2 << 16 | s1), p, n);
 }
 #endif
 
-struct Inflated {
-  Ending ending;
-  std::size_t produced;
-};
+using Adler32 = std::uint32_t (*)(std::uint32_t adler, const std::uint8_t* p, std::size_t n);
+
+Adler32 adler32ForThisProcessor() {
+#ifdef VANTRIX_X86_SIMD
+  if (cpu::features().sse2) return adler32Vector;
+#endif
+  return adler32Scalar;
+}
 
 // The farthest back a match reaches: what a sliding window keeps.
 constexpr std::size_t kHistory = std::size_t{32} << 10;
 
-// Inflates `stream` into `room` bytes of output held in `buffer`: all of them when there is no
-// sink, or a window of them that `sink` empties. Each time the window nearly fills, the sink
-// takes its new bytes and the window slides back, keeping the last 32 KiB. A window holds at
-// least kMinInflateWindow bytes, so a slide always leaves room for a whole step.
-Inflated inflateStream(ByteView stream, std::span<std::uint8_t> buffer, std::size_t room,
-                       InflateSink* sink) {
-  if (stream.size() < 2) return {Ending::cut, 0};
+InflateEnd endOf(Ending ending) {
+  switch (ending) {
+    case Ending::complete:
+      return InflateEnd::complete;
+    case Ending::overran:
+      return InflateEnd::overran;
+    case Ending::overranPastInput:
+      return InflateEnd::overranPastInput;
+    case Ending::damaged:
+      return InflateEnd::damaged;
+    case Ending::cut:
+    case Ending::needsRoom:  // never the end of a stream
+      break;
+  }
+  return InflateEnd::cut;
+}
+
+}  // namespace
+
+// Each time the window nearly fills, the sink takes its new bytes and the window slides back,
+// keeping the last 32 KiB. A window holds at least kMinInflateWindow bytes, so a slide always
+// leaves room for a whole step.
+Inflated inflateZlib(ByteView stream, std::size_t room, std::span<std::uint8_t> buffer,
+                     InflateSink& sink) {
+  if (buffer.size() < std::min(room, kMinInflateWindow)) return {InflateEnd::damaged, 0};
+  if (stream.size() < 2) return {InflateEnd::cut, 0};
   const unsigned method = stream[0];
   const unsigned flags = stream[1];
   if ((method << 8 | flags) % 31 != 0 || (method & 0xF) != 8 || (method >> 4) > 7) {
-    return {Ending::damaged, 0};
+    return {InflateEnd::damaged, 0};
   }
   // zlib asks for a preset dictionary only once it has read the dictionary's 4-byte id.
-  if ((flags & 0x20) != 0) return {stream.size() < 6 ? Ending::cut : Ending::damaged, 0};
+  if ((flags & 0x20) != 0) return {stream.size() < 6 ? InflateEnd::cut : InflateEnd::damaged, 0};
   BitReader in(stream.subspan(2));
   std::uint8_t* const outStart = buffer.data();
   std::uint8_t* const bufferEnd = outStart + buffer.size();
@@ -781,6 +782,7 @@ Inflated inflateStream(ByteView stream, std::span<std::uint8_t> buffer, std::siz
   std::uint8_t* checked = outStart;  // the checksum (and the sink) has the bytes before this
   std::size_t slid = 0;              // bytes that have left the window
   std::uint32_t adler = 1;
+  const Adler32 adler32 = adler32ForThisProcessor();
   auto produced = [&] { return slid + static_cast<std::size_t>(out - outStart); };
   // How far the next step may write, and whether the output goes on past that.
   std::uint8_t* outEnd = out;
@@ -793,8 +795,8 @@ Inflated inflateStream(ByteView stream, std::span<std::uint8_t> buffer, std::siz
   };
   auto checkNewBytes = [&] {
     const auto count = static_cast<std::size_t>(out - checked);
-    adler = adler32Update(adler, checked, count);
-    if (sink && count > 0) sink->take(checked, count);
+    adler = adler32(adler, checked, count);
+    if (count > 0) sink.take(checked, count);
     checked = out;
   };
   auto slide = [&] {
@@ -806,7 +808,7 @@ Inflated inflateStream(ByteView stream, std::span<std::uint8_t> buffer, std::siz
     checked = out;
     bound();
   };
-  auto stop = [&](Ending ending) { return Inflated{ending, produced()}; };
+  auto stop = [&](Ending ending) { return Inflated{endOf(ending), produced()}; };
   Tables tables;
   bool last = false;
   while (!last) {
@@ -856,61 +858,19 @@ Inflated inflateStream(ByteView stream, std::span<std::uint8_t> buffer, std::siz
   return stop(Ending::complete);
 }
 
-// What a stream that ended so means to a caller expecting `expected` bytes.
-InflateResult resultOf(const Inflated& inflated, std::size_t expected) {
-  switch (inflated.ending) {
-    case Ending::complete:
-      return inflated.produced == expected ? InflateResult::ok : InflateResult::wrongSize;
-    case Ending::overran:
-    case Ending::overranPastInput:
-      return InflateResult::wrongSize;
-    case Ending::damaged:
-    case Ending::cut:
-    case Ending::needsRoom:  // never the end of a stream
-      break;
-  }
-  return InflateResult::failed;
-}
-
-}  // namespace
-
-InflateResult inflateZlibThrough(ByteView stream, std::size_t expected,
-                                 std::span<std::uint8_t> window, InflateSink& sink) {
-  if (window.size() < std::min(expected, kMinInflateWindow)) return InflateResult::failed;
-  return resultOf(inflateStream(stream, window, expected, &sink), expected);
-}
-
-InflateResult inflateZlib(ByteView stream, std::uint8_t* out, std::size_t expected) {
-  return resultOf(inflateStream(stream, {out, expected}, expected, nullptr), expected);
-}
-
-InflateOutcome inflateZlibInto(ByteView stream, std::uint8_t* out, std::size_t room) {
-  const Inflated inflated = inflateStream(stream, {out, room}, room, nullptr);
-  switch (inflated.ending) {
-    case Ending::complete:
-      return {InflateEnd::complete, inflated.produced};
-    case Ending::overran:
-      return {InflateEnd::overran, inflated.produced};
-    case Ending::damaged:
-      return {InflateEnd::damaged, inflated.produced};
-    case Ending::overranPastInput:
-    case Ending::cut:
-    case Ending::needsRoom:  // never the end of a stream
-      break;
-  }
-  return {InflateEnd::cut, inflated.produced};
-}
-
-std::string_view toString(InflateResult result) {
-  switch (result) {
-    case InflateResult::ok:
+std::string_view toString(InflateEnd end) {
+  switch (end) {
+    case InflateEnd::complete:
       return "inflated";
-    case InflateResult::wrongSize:
-      return "the stream inflates to another size than expected";
-    case InflateResult::failed:
-      return "damaged or incomplete zlib stream";
+    case InflateEnd::overran:
+    case InflateEnd::overranPastInput:
+      return "the stream inflates to more than there is room for";
+    case InflateEnd::damaged:
+      return "damaged zlib stream";
+    case InflateEnd::cut:
+      return "zlib stream cut short";
   }
-  return "unknown inflate result";
+  return "unknown inflate end";
 }
 
 }  // namespace vantrix

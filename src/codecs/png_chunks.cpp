@@ -7,9 +7,7 @@
 #include <stdexcept>
 
 #include "codecs/crc32.hpp"
-#include "codecs/inflate.hpp"
 #include "common/checked.hpp"
-#include "image/pixel_image.hpp"
 
 namespace vantrix {
 namespace {
@@ -193,37 +191,15 @@ ByteView joinImageData(const PngInfo& info, std::size_t total, Bytes& joined) {
   return joined;
 }
 
-// What an inflate that did not give exactly the scanlines means for the file.
-PngError inflateError(InflateResult result) {
-  switch (result) {
-    case InflateResult::ok:
-      return PngError::none;
-    case InflateResult::wrongSize:
-      return PngError::wrongInflatedSize;
-    case InflateResult::failed:
-      break;
-  }
-  return PngError::inflateFailed;
-}
-
-bool inflateScanlines(PngInfo& info) {
-  info.scanlines.reset(new (std::nothrow) std::uint8_t[info.scanlineSize + kScanlineSlack]);
-  if (!info.scanlines) return fail(info, PngError::outOfMemory);
-  const PngError error =
-      inflateError(inflateZlib(info.imageData, info.scanlines.get(), info.scanlineSize));
-  // A copy of the image data is not held beside the pixels made from it.
-  info.imageData = {};
-  info.joinedImageData = Bytes();
-  return error == PngError::none || fail(info, error);
-}
-
-bool readChunksAndInflate(PngInfo& info, const DecodeLimits& limits, PngInflation inflation) {
+bool readChunks(PngInfo& info, const DecodeLimits& limits) {
   if (!walkChunks(info) || !readHeader(info)) return false;
   const std::optional<std::size_t> streamSize = imageDataSize(info);
   if (!streamSize) return false;
   auto expected = expectedSize(info);
-  // The scanlines and the output are held at once; the full form's rows are the widest.
-  auto output = checkedMul(PixelImage::pitchFor(info.width, 4, 32), info.height);
+  // What a whole picture takes to decode: its scanlines and an image of 32-bit pixels in rows
+  // padded to 32 bytes, the widest form a decode ever gave.
+  const auto pitch = checkedAdd(checkedMul(info.width, 4), 31);
+  const auto output = pitch ? checkedMul(*pitch & ~std::size_t{31}, info.height) : std::nullopt;
   auto held = expected ? checkedAdd(output, *expected) : std::nullopt;
   if (!held || *held > limits.maxDecodedBytes) return fail(info, PngError::tooLarge);
   // The palette and transparency checks are cheap; a file they refuse is never inflated.
@@ -236,8 +212,7 @@ bool readChunksAndInflate(PngInfo& info, const DecodeLimits& limits, PngInflatio
   // it is refused before memory is allocated for it.
   auto bound = checkedMul(info.imageData.size(), limits.maxInflateRatio);
   if (bound && *expected > *bound) return fail(info, PngError::tooLittleData);
-  if (inflation == PngInflation::laterWhenPlain && info.interlaceMethod == 0) return true;
-  return inflateScanlines(info);
+  return true;
 }
 
 }  // namespace
@@ -286,20 +261,9 @@ std::optional<std::vector<PngPass>> pngPasses(const PngInfo& info) {
   return passes;
 }
 
-bool readPngChunks(PngInfo& info, const DecodeLimits& limits, PngInflation inflation) {
-  info.complete = false;
+bool readPngChunks(PngInfo& info, const DecodeLimits& limits) {
   info.error = PngError::none;
-  info.complete = readChunksAndInflate(info, limits, inflation);
-  if (!info.complete) {
-    info.scanlines.reset();
-    info.scanlineSize = 0;
-  }
-  return info.complete;
-}
-
-PngError inflateScanlinesThrough(const PngInfo& info, std::span<std::uint8_t> window,
-                                 InflateSink& sink) {
-  return inflateError(inflateZlibThrough(info.imageData, info.scanlineSize, window, sink));
+  return readChunks(info, limits);
 }
 
 }  // namespace vantrix

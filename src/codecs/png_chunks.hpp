@@ -1,18 +1,16 @@
 #pragma once
 
 // The container half of the PNG decoder: the chunk walk with its CRC checks, the header,
-// palette and transparency chunks, and the inflation of the joined image data into the
-// filtered scanlines that png_decoder.cpp turns into pixels.
+// palette and transparency chunks, and the image data joined into one zlib stream, which
+// png_decoder.cpp inflates and turns into pixels.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
-#include "codecs/inflate.hpp"
 #include "codecs/png_error.hpp"
 #include "common/bytes.hpp"
 #include "common/decode_limits.hpp"
@@ -63,17 +61,13 @@ struct PngInfo {
   std::vector<PngChunk> chunks;
 
   std::uint32_t filterUnit = 0;  // bytes per complete pixel, 1 to 8
-  // The inflated, still filtered rows of every pass: scanlineSize bytes, then kScanlineSlack
-  // bytes of no meaning that a row's converter may read past its last pixel. Not zero-filled
-  // first, since the inflater writes every byte before a decode goes on.
-  std::unique_ptr<std::uint8_t[]> scanlines;
+  // The bytes the image data inflates to: the still filtered rows of every pass.
   std::size_t scanlineSize = 0;
   // The zlib stream of the image data: a view of the file, or of joinedImageData where the
   // chunks had to be copied together.
   ByteView imageData;
   Bytes joinedImageData;
 
-  bool complete = false;
   PngError error = PngError::none;
 };
 
@@ -95,23 +89,9 @@ std::optional<std::vector<PngPass>> pngPasses(const PngInfo& info);
 // Samples per pixel of a colour type (0 for a type that does not exist).
 unsigned pngChannels(std::uint8_t colourType);
 
-enum class PngInflation {
-  now,  // into info.scanlines, all of them
-  // A plain image's by inflateScanlinesThrough, which holds a window of them at a time; an
-  // interlaced image's now, as its passes spread over the whole picture.
-  laterWhenPlain,
-};
-
-// Checks the whole file in `info.file` but the image data's zlib stream, and inflates that
-// into info.scanlines or leaves it for later. Sets info.complete on success; otherwise
-// info.error says why the file is refused.
-bool readPngChunks(PngInfo& info, const DecodeLimits& limits = kDefaultDecodeLimits,
-                   PngInflation inflation = PngInflation::now);
-
-// Inflates the image data of a file whose inflation readPngChunks left for later through `window`
-// (at least kMinInflateWindow bytes, or all info.scanlineSize), handing the scanlines to `sink` in
-// order. PngError::none when the stream is whole and gives exactly the scanlines.
-PngError inflateScanlinesThrough(const PngInfo& info, std::span<std::uint8_t> window,
-                                 InflateSink& sink);
+// Checks the whole file in `info.file` but the image data's zlib stream: every chunk and its
+// CRC, the header, palette and transparency, and the limits, and joins the image data into
+// info.imageData. False, with info.error saying why, for a file it refuses.
+bool readPngChunks(PngInfo& info, const DecodeLimits& limits = kDefaultDecodeLimits);
 
 }  // namespace vantrix

@@ -6,12 +6,8 @@ std::string_view toString(PngError error) {
   switch (error) {
     case PngError::none:
       return "no error";
-    case PngError::unreadableFile:
-      return "the file cannot be read";
     case PngError::tooShort:
       return "too short for a PNG file";
-    case PngError::badTarget:
-      return "unknown output form";
     case PngError::badSignature:
       return "no PNG signature";
     case PngError::chunkOverrun:

@@ -8,9 +8,7 @@ namespace vantrix {
 // use them to tell one refusal from another.
 enum class PngError {
   none,
-  unreadableFile,     // the file could not be opened or read
   tooShort,           // fewer bytes than the smallest PNG file
-  badTarget,          // not one of the three output forms
   badSignature,       // the first 8 bytes are not the PNG signature
   chunkOverrun,       // a chunk does not fit in what is left of the file
   crcMismatch,        // a chunk's stored CRC differs from its computed one

@@ -4,10 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define VANTRIX_PNG_SSE2 1
-#endif
+#include "common/cpu_features.hpp"
 
 namespace vantrix {
 namespace {
@@ -65,7 +62,7 @@ constexpr PngFilters bytewise() {
   return {undoSub<Bpp>, undoUp, undoAverage<Bpp>, undoPaeth<Bpp>, nullptr};
 }
 
-#ifdef VANTRIX_PNG_SSE2
+#ifdef VANTRIX_X86_SIMD
 // ---- A pixel at a time in SSE2 registers, for pixels of 3 to 8 bytes ----------------------
 // Each step loads one pixel of the row and of the prior row; the row's length is a whole
 // number of pixels (8-bit RGB and RGBA, 16-bit grey with alpha, RGB and RGBA), and loads
@@ -282,7 +279,8 @@ void undoPaethPairSse2(std::uint8_t* first, std::uint8_t* second, const std::uin
 }
 
 template <std::size_t Bpp>
-constexpr PngFilters vectorised() {
+PngFilters vectorised() {
+  if (!cpu::features().sse2) return bytewise<Bpp>();
   if constexpr (Bpp <= 4) {
     return {undoSubSse2<Bpp>, undoUp, undoAverageSse2<Bpp>, undoPaethSse2<Bpp>,
             undoPaethPairSse2<Bpp>};

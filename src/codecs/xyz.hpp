@@ -1,24 +1,24 @@
 #pragma once
 
+// XYZ pictures, RPG Maker 2000's own format (see README.md here): "XYZ1", a 16-bit width and
+// height, then one zlib stream of 256 RGB colours and the palette indices.
+
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
+#include "common/arena.hpp"
 #include "common/bytes.hpp"
 #include "common/decode_limits.hpp"
-#include "image/pixel_image.hpp"
+#include "image/picture_target.hpp"
+#include "vantrix/codecs.hpp"
 
 namespace vantrix {
-
-// 256 colours of an XYZ picture, in the form the reading flags ask for.
-using PaletteTable = std::array<std::uint32_t, 256>;
 
 // Why an XYZ picture gave no image.
 enum class XyzError {
   none,
-  fileNotFound,    // the file cannot be read
   badMagic,        // the first four bytes are not "XYZ1"
   shortHeader,     // the file ends before its width and height
   emptyImage,      // width or height is 0
@@ -28,45 +28,28 @@ enum class XyzError {
   cutStream,       // the zlib stream ends before its end marker
   overCapacity,    // the stream inflates to more than the pixels and 1 MiB of trailing bytes
   shortStream,     // the stream ends before the palette and every pixel
-  outOfMemory,
-  badImage,     // saving: not a full-layout image of one byte a pixel, or too large
-  writeFailed,  // saving: deflating or writing the file failed
+  outOfMemory,     // the target could not take the picture
+  badImage,        // writing: a side is 0 or above 65,535, or the indices are not all there
+  compressFailed,  // writing: zlib could not compress
 };
 
 std::string_view toString(XyzError error);
 
-// Reading flags. sixBit: each component is the file's 8-bit value shifted right by 2.
-// rgbOrder: red in bits 16 to 23 and blue in bits 0 to 7; clear, the other way round.
-// Every entry's top byte is 0xFF.
-//
-// An 8-bit full-layout image (rows padded to 16 bytes) of the picture's palette indices, or
-// nothing. The table is written only on success. `error`, when given, says why it failed.
-// The picture is inflated into `memory`'s storage where it has room.
-std::optional<PixelImage> decodeXyzImage(ByteView file, PaletteTable& table, bool sixBit,
-                                         bool rgbOrder, XyzError* error = nullptr,
-                                         const DecodeLimits& limits = kDefaultDecodeLimits,
-                                         PixelBytes memory = {});
-std::optional<PixelImage> loadXyzImage(const std::string& path, PaletteTable& table, bool sixBit,
-                                       bool rgbOrder, XyzError* error = nullptr);
+// The colours of an XYZ picture as the file holds them: red, green, blue of each of 256.
+using XyzColours = std::array<std::uint8_t, 768>;
 
-// The picture with its colours applied: a 32-bit full-layout image of 0xFFRRGGBB pixels. With
-// transparentZero, pixels of index 0 are 0x00FF00FF (transparent magenta) instead.
-std::optional<PixelImage> decodeXyzImageTrueColour(
-    ByteView file, bool transparentZero, XyzError* error = nullptr,
-    const DecodeLimits& limits = kDefaultDecodeLimits);
-std::optional<PixelImage> loadXyzImageTrueColour(const std::string& path, bool transparentZero,
-                                                 XyzError* error = nullptr);
+// Decodes an XYZ file: its colours into `colours`, and the kept corner of its palette indices
+// (see DecodeLimits) into `target`, a row at a time, top first. The whole stream is inflated
+// and checked all the same. On any result but XyzError::none what the target and `colours`
+// hold is of no use.
+XyzError decodeXyz(ByteView file, PictureTarget& target, XyzColours& colours,
+                   const DecodeLimits& limits, Arena& memory);
 
-// The writer (xyz_writer.cpp), left out of builds without zlib.
 #ifndef VANTRIX_NO_ZLIB
-// The file bytes of a full-layout image of one byte a pixel and at most 65,535 × 65,535
-// pixels. sixBitInput: the table holds six-bit components, widened by shifting left 2.
-// rgbOrder as when reading. The stream carries 1 MiB of zero bytes after the pixels.
-std::optional<Bytes> encodeXyzImage(const PixelImage& image, const PaletteTable& table,
-                                    bool sixBitInput, bool rgbOrder, XyzError* error = nullptr);
-// Writes encodeXyzImage's bytes to `path`: none, or why it failed.
-XyzError saveXyzImage(const std::string& path, const PixelImage& image, const PaletteTable& table,
-                      bool sixBitInput, bool rgbOrder);
+// The bytes of an XYZ file of the picture (its palette's colours 0xRRGGBB), compressed by
+// zlib; the stream carries 1 MiB of zero bytes after the pixels, as the engine's writer
+// leaves them. Left out of builds without zlib.
+std::optional<Bytes> encodeXyz(const IndexedImage& image, XyzError& why);
 #endif
 
 }  // namespace vantrix

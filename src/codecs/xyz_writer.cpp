@@ -3,75 +3,43 @@
 
 #include <zlib.h>
 
-#include <algorithm>
-#include <cstring>
 #include <limits>
 
 #include "codecs/xyz.hpp"
 #include "codecs/xyz_format.hpp"
-#include "platform/platform.hpp"
+#include "common/checked.hpp"
 
 namespace vantrix {
-namespace {
 
-void report(XyzError* error, XyzError why) {
-  if (error) *error = why;
-}
-
-}  // namespace
-
-std::optional<Bytes> encodeXyzImage(const PixelImage& image, const PaletteTable& table,
-                                    bool sixBitInput, bool rgbOrder, XyzError* error) {
-  const std::uint32_t width = image.width();
-  const std::uint32_t height = image.height();
+std::optional<Bytes> encodeXyz(const IndexedImage& image, XyzError& why) {
   // The header holds each side in 16 bits.
-  if (image.layout() != PixelLayout::full || image.bytesPerPixel() != 1 || width > kXyzMaxSide ||
-      height > kXyzMaxSide) {
-    report(error, XyzError::badImage);
+  const auto pixels = checkedMul(image.width, image.height);
+  const auto workSize = checkedAdd(checkedAdd(pixels, kXyzPaletteBytes), kXyzTrailingRoom);
+  if (image.width == 0 || image.height == 0 || image.width > kXyzMaxSide ||
+      image.height > kXyzMaxSide || !workSize || image.indices.size() != *pixels ||
+      *workSize > std::numeric_limits<uLong>::max()) {
+    why = XyzError::badImage;
     return std::nullopt;
   }
-  const std::size_t pixelEnd = kXyzPaletteBytes + std::size_t{width} * height;
-  const std::size_t workSize = pixelEnd + kXyzTrailingRoom;
-  if (workSize > std::numeric_limits<uLong>::max()) {
-    report(error, XyzError::badImage);
-    return std::nullopt;
+  Bytes work(*workSize, 0);
+  for (std::size_t i = 0; i < image.palette.size(); ++i) {
+    work[3 * i] = static_cast<std::uint8_t>(image.palette[i] >> 16);
+    work[3 * i + 1] = static_cast<std::uint8_t>(image.palette[i] >> 8);
+    work[3 * i + 2] = static_cast<std::uint8_t>(image.palette[i]);
   }
-  Bytes file;
-  Bytes work(workSize, 0);
-  const int shift = sixBitInput ? 2 : 0;
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    const auto hi = static_cast<std::uint8_t>(((table[i] >> 16) & 0xFF) << shift);
-    const auto mid = static_cast<std::uint8_t>(((table[i] >> 8) & 0xFF) << shift);
-    const auto lo = static_cast<std::uint8_t>((table[i] & 0xFF) << shift);
-    work[3 * i] = rgbOrder ? hi : lo;
-    work[3 * i + 1] = mid;
-    work[3 * i + 2] = rgbOrder ? lo : hi;
-  }
-  for (std::uint32_t y = 0; y < height; ++y) {
-    std::memcpy(work.data() + kXyzPaletteBytes + std::size_t{y} * width, image.row(y), width);
-  }
-  uLongf compressedSize = compressBound(static_cast<uLong>(workSize));
-  file.resize(kXyzHeaderSize + compressedSize);
+  std::copy(image.indices.begin(), image.indices.end(), work.begin() + kXyzPaletteBytes);
+  uLongf compressedSize = compressBound(static_cast<uLong>(*workSize));
+  Bytes file(kXyzHeaderSize + compressedSize);
   if (compress(file.data() + kXyzHeaderSize, &compressedSize, work.data(),
-               static_cast<uLong>(workSize)) != Z_OK) {
-    report(error, XyzError::writeFailed);
+               static_cast<uLong>(*workSize)) != Z_OK) {
+    why = XyzError::compressFailed;
     return std::nullopt;
   }
   file.resize(kXyzHeaderSize + compressedSize);
   std::copy(kXyzMagic, kXyzMagic + 4, file.begin());
-  const std::uint32_t packed = (height << 16) | width;
-  for (std::size_t i = 0; i < 4; ++i)
-    file[4 + i] = static_cast<std::uint8_t>(packed >> (8 * i));
-  report(error, XyzError::none);
+  writeLe32(file.data() + 4, image.height << 16 | image.width);
+  why = XyzError::none;
   return file;
-}
-
-XyzError saveXyzImage(const std::string& path, const PixelImage& image, const PaletteTable& table,
-                      bool sixBitInput, bool rgbOrder) {
-  XyzError error = XyzError::none;
-  const auto file = encodeXyzImage(image, table, sixBitInput, rgbOrder, &error);
-  if (!file) return error;
-  return platform::writeFile(path, *file) ? XyzError::none : XyzError::writeFailed;
 }
 
 }  // namespace vantrix

@@ -13,20 +13,19 @@ struct PixelArea {
   std::uint32_t bottom = UINT32_MAX;
 };
 
-// Bounds the picture decoders hold on hostile headers. No face set comes near them.
+// Bounds the picture decoders refuse hostile headers by. No face set comes near them.
 struct DecodeLimits {
-  // Most bytes a decode holds for a picture at once: its output image with the row padding
-  // of the widest output form, plus the inflated PNG scanlines beside it (XYZ's true-colour
-  // form: its index image too), counted for the whole picture whatever part of it is kept.
-  // XYZ's index image is inflated in place with the room its stream may run on after the
-  // pixels (at most 1 MiB), which is not counted.
+  // Most bytes a picture may take decoded: PNG's whole picture of 32-bit pixels in rows padded
+  // to 32 bytes plus its inflated scanlines, XYZ's palette indices in rows padded to 16 bytes,
+  // counted for the whole picture whatever part of it is kept. (A decode holds far less: the
+  // data is inflated through a window and only the kept part goes to the caller.)
   std::size_t maxDecodedBytes = std::size_t{200} << 20;
   // A zlib stream of n bytes cannot inflate to more than maxInflateRatio × n bytes: the
   // cheapest deflate code is a 258-byte match in 2 bits (1-bit length and distance codes),
   // 4 of them a byte, and the stream's header and checksum inflate to nothing.
   std::size_t maxInflateRatio = 1032;
-  // The image keeps only the top-left keptWidth × keptHeight pixels; the rest is decoded and
-  // checked all the same but not held, so a caller that needs a corner (a face set's 192 ×
+  // The caller is given only the top-left keptWidth × keptHeight pixels; the rest is decoded
+  // and checked all the same but not held, so a caller that needs a corner (a face set's 192 ×
   // 192) pays memory for that corner only. The refusal above still counts the whole picture.
   std::uint32_t keptWidth = UINT32_MAX;
   std::uint32_t keptHeight = UINT32_MAX;

@@ -8,7 +8,7 @@ namespace vantrix {
 // Path rules, kept apart from the platform so both sets can be tested anywhere.
 enum class PathStyle {
   posix,    // "/" separates folders; names are compared as bytes
-  windows,  // "\" and "/" separate folders; "C:" starts a drive; names ignore ASCII case
+  windows,  // "\" and "/" separate folders; "C:" starts a drive; names ignore letter case
 };
 
 bool isSeparator(char c, PathStyle style);

@@ -11,15 +11,8 @@ class DiskFiles final : public FaceFiles {
   std::optional<std::vector<std::string>> listFolder(const std::string& path) override {
     return platform::listFolder(path);
   }
-  std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) override {
-    return platform::readFile(path, maxBytes);
-  }
-  bool readFoundFile(const std::string& path, std::uint64_t maxBytes,
-                     std::optional<Bytes>& bytes) override {
-    bool readable = false;
-    Bytes memory = bytes ? std::move(*bytes) : Bytes{};
-    bytes = platform::readFile(path, maxBytes, &readable, std::move(memory));
-    return readable;
+  bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into) override {
+    return platform::readFile(path, maxBytes, into);
   }
   std::string pathOfName(std::string_view name) override {
     return platform::pathFromSystemName(name);
@@ -29,7 +22,7 @@ class DiskFiles final : public FaceFiles {
 }  // namespace
 
 FaceFiles& diskFiles() {
-  static DiskFiles files;
+  static DiskFiles files;  // no state: every call goes to the system
   return files;
 }
 

@@ -20,18 +20,9 @@ class FaceFiles {
   virtual bool isReadableFile(const std::string& path) = 0;
   // The names in a folder, or nothing when it cannot be listed.
   virtual std::optional<std::vector<std::string>> listFolder(const std::string& path) = 0;
-  // The file's bytes; nothing for a file larger than maxBytes, as well as for one that
-  // cannot be read.
-  virtual std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) = 0;
-  // Finds and reads the file at `path` with one open: false when isReadableFile would say
-  // false; otherwise true, with `bytes` as readFile(path, maxBytes) gives them. Bytes that
-  // `bytes` holds on entry may lend their memory to the read.
-  virtual bool readFoundFile(const std::string& path, std::uint64_t maxBytes,
-                             std::optional<Bytes>& bytes) {
-    if (!isReadableFile(path)) return false;
-    bytes = readFile(path, maxBytes);
-    return true;
-  }
+  // The file's bytes into `into` (its memory reused); false for a file larger than maxBytes,
+  // as well as for one that cannot be read.
+  virtual bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into) = 0;
   // The path a name from a save names in these files: on disk the system's reading of its
   // bytes (the ANSI code page on Windows), elsewhere the bytes themselves.
   virtual std::string pathOfName(std::string_view name) { return std::string(name); }

@@ -2,10 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
-
-#include "text/code_page.hpp"
-#include "text/letter_case.hpp"
 
 namespace vantrix {
 namespace {
@@ -42,69 +38,17 @@ bool isWindowsDeviceName(std::string_view name) {
   return digit.size() == 1 && ((digit[0] >= '0' && digit[0] <= '9') || isSuperscript(digit[0]));
 }
 
-// The entries of `folder` whose names equal `wanted` ignoring letter case, in byte order.
-std::vector<std::string> namesIgnoringCase(const std::string& folder, std::string_view wanted,
-                                           LookupCache* cache, FaceFiles& files) {
-  std::optional<std::vector<std::string>> listed;
-  const std::optional<std::vector<std::string>>* names = &listed;
-  if (cache) {
-    auto known = cache->byFolder.find(folder);
-    if (known == cache->byFolder.end()) {
-      known = cache->byFolder.emplace(folder, files.listFolder(folder)).first;
-    }
-    names = &known->second;
-  } else {
-    listed = files.listFolder(folder);
-  }
-  std::vector<std::string> matches;
-  if (*names) {
-    for (const std::string& name : **names) {
-      if (sameNameIgnoringCase(name, wanted)) matches.push_back(name);
-    }
-  }
-  std::sort(matches.begin(), matches.end());
-  return matches;
-}
-
-// The project folder with a trailing separator, or empty for the current folder.
-std::string projectFolder(std::string_view inputFileName, PathStyle style) {
-  const std::size_t separator = lastSeparator(inputFileName, style);
+// The save's folder with a trailing separator, or empty for the current folder.
+std::string projectFolder(std::string_view inputPath, PathStyle style) {
+  const std::size_t separator = lastSeparator(inputPath, style);
   if (separator != std::string_view::npos) {
-    return std::string(inputFileName.substr(0, separator + 1));
+    return std::string(inputPath.substr(0, separator + 1));
   }
   // "C:Save01.lsd" lies in the current folder of drive C.
-  if (style == PathStyle::windows && inputFileName.size() >= 2 && inputFileName[1] == ':') {
-    return std::string(inputFileName.substr(0, 2));
+  if (style == PathStyle::windows && inputPath.size() >= 2 && inputPath[1] == ':') {
+    return std::string(inputPath.substr(0, 2));
   }
   return {};
-}
-
-// The face set at `path` with its bytes, read by the open that finds it; nothing when there
-// is no such file to read.
-std::optional<FaceSetFile> openFaceSet(FaceSetKind kind, const std::string& path,
-                                       LookupCache* cache, FaceFiles& files) {
-  FaceSetFile file{kind, path, std::nullopt, std::nullopt};
-  if (cache) file.bytes = std::move(cache->spareBytes);
-  if (!files.readFoundFile(path, kMaxFaceSetFileBytes, file.bytes)) {
-    // Not found: the memory waits for the next file.
-    if (cache && file.bytes) cache->spareBytes = std::move(*file.bytes);
-    return std::nullopt;
-  }
-  return file;
-}
-
-std::optional<FaceSetFile> findIgnoringCase(std::string_view inputFileName,
-                                            const std::string& fileName, FaceSetKind kind,
-                                            PathStyle style, LookupCache* cache, FaceFiles& files) {
-  const std::string project = projectFolder(inputFileName, style);
-  for (const std::string& folder :
-       namesIgnoringCase(project.empty() ? "." : project, kFaceSetFolder, cache, files)) {
-    const std::string folderPath = project + folder + preferredSeparator(style);
-    for (const std::string& file : namesIgnoringCase(folderPath, fileName, cache, files)) {
-      if (auto found = openFaceSet(kind, folderPath + file, cache, files)) return found;
-    }
-  }
-  return std::nullopt;
 }
 
 }  // namespace
@@ -120,54 +64,18 @@ bool isPlainFaceSetName(std::string_view name, PathStyle style) {
   return style != PathStyle::windows || !isWindowsDeviceName(name);
 }
 
-std::string faceSetFolder(std::string_view inputFileName, PathStyle style) {
-  const char separator = preferredSeparator(style);
-  return projectFolder(inputFileName, style) + std::string(kFaceSetFolder) + separator;
-}
+FaceSetLookup::FaceSetLookup(std::string_view inputPath, PathStyle style, FaceFiles& files)
+    : style_(style),
+      files_(files),
+      project_(projectFolder(inputPath, style)),
+      folder_(project_ + std::string(kFaceSetFolder) + preferredSeparator(style)) {}
 
-namespace {
-
-// True when the folder's kept listing shows it holds no file of exactly this name, so that
-// opening it could only fail.
-bool listedWithout(const LookupCache* cache, const std::string& folder,
-                   const std::string& fileName) {
-  if (!cache) return false;
-  const auto listing = cache->byFolder.find(folder);
-  if (listing == cache->byFolder.end() || !listing->second) return false;
-  const std::vector<std::string>& names = *listing->second;
-  return std::find(names.begin(), names.end(), fileName) == names.end();
-}
-
-// Looks `fileStem` up as NAME.bmp, NAME.png, NAME.xyz in turn: the exact path first, then,
-// where names are case-sensitive, a file that matches ignoring ASCII case. A name the kept
-// listing of the FaceSet folder lacks is not opened.
-std::optional<FaceSetFile> findByStem(std::string_view inputPath, const std::string& folder,
-                                      const std::string& fileStem, PathStyle style,
-                                      LookupCache* cache, FaceFiles& files) {
-  for (const Extension& extension : kExtensions) {
-    const std::string fileName = fileStem + std::string(extension.text);
-    if (!listedWithout(cache, folder, fileName)) {
-      if (auto found = openFaceSet(extension.kind, folder + fileName, cache, files)) return found;
-    }
-    if (style == PathStyle::posix) {
-      if (auto found = findIgnoringCase(inputPath, fileName, extension.kind, style, cache, files)) {
-        return found;
-      }
-    }
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_view name,
-                                       PathStyle style, LookupCache* cache, FaceFiles& files) {
-  const std::string folder = faceSetFolder(inputPath, style);
+std::optional<FaceSetFile> FaceSetLookup::find(std::string_view name) {
   // The name's own bytes first, as the system reads them: they win whenever they find a file.
-  const std::string ownName = files.pathOfName(name);
-  const bool ownNameTried = isPlainFaceSetName(name, style);
+  const std::string ownName = files_.pathOfName(name);
+  const bool ownNameTried = isPlainFaceSetName(name, style_);
   if (ownNameTried) {
-    if (auto found = findByStem(inputPath, folder, ownName, style, cache, files)) return found;
+    if (auto found = findByStem(ownName)) return found;
   }
   // Games unpacked on another system have their file names in UTF-8 while the save keeps the
   // game's code page: read the name in each page a game may be made in. The folder rule is
@@ -176,14 +84,74 @@ std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_v
   if (!hasHighByte(name)) return std::nullopt;
   for (const CodePage page : kCodePageTrialOrder) {
     const std::optional<std::string> decoded = decodeToUtf8(name, page);
-    if (!decoded || (ownNameTried && *decoded == ownName) || !isPlainFaceSetName(*decoded, style))
+    if (!decoded || (ownNameTried && *decoded == ownName) || !isPlainFaceSetName(*decoded, style_))
       continue;
-    if (auto found = findByStem(inputPath, folder, *decoded, style, cache, files)) {
+    if (auto found = findByStem(*decoded)) {
       found->codePage = page;
       return found;
     }
   }
   return std::nullopt;
+}
+
+// NAME.bmp, NAME.png, NAME.xyz in turn: the exact path first, then, where names are
+// case-sensitive, a file that matches ignoring letter case. A name the kept listing of the
+// FaceSet folder lacks is not opened.
+std::optional<FaceSetFile> FaceSetLookup::findByStem(const std::string& stem) {
+  for (const Extension& extension : kExtensions) {
+    const std::string fileName = stem + std::string(extension.text);
+    const auto listing = listings_.find(folder_);
+    const bool listedWithout =
+        listing != listings_.end() && listing->second &&
+        std::none_of(listing->second->begin(), listing->second->end(),
+                     [&](const CaseKey& key) { return key.name == fileName; });
+    if (!listedWithout && files_.isReadableFile(folder_ + fileName)) {
+      return FaceSetFile{extension.kind, folder_ + fileName, std::nullopt};
+    }
+    if (style_ == PathStyle::posix) {
+      if (auto found = findIgnoringCase(fileName, extension.kind)) return found;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<FaceSetFile> FaceSetLookup::findIgnoringCase(const std::string& fileName,
+                                                           FaceSetKind kind) {
+  const CaseKey wantedFolder{std::string(kFaceSetFolder)};
+  const CaseKey wantedFile{fileName};
+  for (const std::string& folder :
+       namesIgnoringCase(project_.empty() ? "." : project_, wantedFolder)) {
+    const std::string folderPath = project_ + folder + preferredSeparator(style_);
+    for (const std::string& file : namesIgnoringCase(folderPath, wantedFile)) {
+      if (files_.isReadableFile(folderPath + file)) {
+        return FaceSetFile{kind, folderPath + file, std::nullopt};
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> FaceSetLookup::namesIgnoringCase(const std::string& folder,
+                                                          const CaseKey& wanted) {
+  auto listing = listings_.find(folder);
+  if (listing == listings_.end()) {
+    std::optional<std::vector<CaseKey>> keys;
+    if (std::optional<std::vector<std::string>> names = files_.listFolder(folder)) {
+      keys.emplace();
+      keys->reserve(names->size());
+      for (std::string& name : *names)
+        keys->emplace_back(std::move(name));
+    }
+    listing = listings_.emplace(folder, std::move(keys)).first;
+  }
+  std::vector<std::string> matches;
+  if (listing->second) {
+    for (const CaseKey& key : *listing->second) {
+      if (sameNameIgnoringCase(key, wanted)) matches.push_back(key.name);
+    }
+  }
+  std::sort(matches.begin(), matches.end());
+  return matches;
 }
 
 }  // namespace vantrix

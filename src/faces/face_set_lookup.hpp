@@ -10,6 +10,7 @@
 #include "common/paths.hpp"
 #include "faces/face_files.hpp"
 #include "text/code_page.hpp"
+#include "text/letter_case.hpp"
 
 namespace vantrix {
 
@@ -25,9 +26,6 @@ struct FaceSetFile {
   std::string path;
   // The code page the name was read in to find the file; nothing when its own bytes found it.
   std::optional<CodePage> codePage;
-  // The file's bytes, read by the open that found it; nothing when it is larger than
-  // kMaxFaceSetFileBytes or could not be read.
-  std::optional<Bytes> bytes;
 };
 
 // True when a face set name from a save may be joined into a path: a plain file name, not
@@ -35,27 +33,39 @@ struct FaceSetFile {
 // on Windows, a device such as CON or NUL.
 bool isPlainFaceSetName(std::string_view name, PathStyle style);
 
-// Where the face sets of the save `inputFileName` lie: its folder's "FaceSet" folder, with a
-// separator at the end ("FaceSet/" for a save in the current folder).
-std::string faceSetFolder(std::string_view inputFileName, PathStyle style);
-
-// What one conversion's lookups keep between them: the folders listed, so that looking up
-// several face sets lists the project and FaceSet folders once, and memory to read the next
-// face set file into, handed back by the caller once it is done with the last one's bytes.
-struct LookupCache {
-  std::map<std::string, std::optional<std::vector<std::string>>> byFolder;
-  Bytes spareBytes;
-};
-
-// Finds face set `name` (bytes from the save) beside the save at `inputPath` as NAME.bmp,
-// NAME.png or NAME.xyz, in that order. Where names are case-sensitive, a file that matches
-// only when ASCII case is ignored is found too, as it is on Windows, where the games are made.
+// Finds the face sets of one save: NAME.bmp, NAME.png or NAME.xyz, in that order, in the
+// FaceSet folder beside the save. Where names are case-sensitive, a file that matches only
+// when letter case is ignored is found too, as it is on Windows, where the games are made.
 // When the name's own bytes find nothing, the name is read in each code page of
-// kCodePageTrialOrder in turn and looked up the same way. `cache`, when given, keeps the
-// folders listed and lends its spare bytes to the read; `files` are where the folders and
-// files are looked for.
-std::optional<FaceSetFile> findFaceSet(std::string_view inputPath, std::string_view name,
-                                       PathStyle style, LookupCache* cache = nullptr,
-                                       FaceFiles& files = diskFiles());
+// kCodePageTrialOrder in turn and looked up the same way. One lookup serves one conversion:
+// it lists each folder once, and compares each listed name through capitals worked out once.
+class FaceSetLookup {
+ public:
+  // `inputPath` is the path that opens the save; `files` are where the face sets are looked
+  // for and read.
+  FaceSetLookup(std::string_view inputPath, PathStyle style, FaceFiles& files);
+
+  std::optional<FaceSetFile> find(std::string_view name);
+  // The FaceSet folder the face sets are looked for in first, with a trailing separator.
+  const std::string& folder() const { return folder_; }
+  // The file's bytes into `into`; false when it is larger than kMaxFaceSetFileBytes or cannot
+  // be read.
+  bool read(const FaceSetFile& file, Bytes& into) {
+    return files_.readFile(file.path, kMaxFaceSetFileBytes, into);
+  }
+
+ private:
+  std::optional<FaceSetFile> findByStem(const std::string& stem);
+  std::optional<FaceSetFile> findIgnoringCase(const std::string& fileName, FaceSetKind kind);
+  // The entries of `folder` (listed once) whose names equal `wanted` ignoring letter case, in
+  // byte order.
+  std::vector<std::string> namesIgnoringCase(const std::string& folder, const CaseKey& wanted);
+
+  const PathStyle style_;
+  FaceFiles& files_;
+  const std::string project_;  // the save's folder with a trailing separator, or empty
+  const std::string folder_;   // its FaceSet folder, with a trailing separator
+  std::map<std::string, std::optional<std::vector<CaseKey>>> listings_;
+};
 
 }  // namespace vantrix

@@ -40,23 +40,16 @@ std::string systemNameFromWide(std::wstring_view name);
 // blocks or reads without end.
 std::optional<Bytes> readFile(const std::string& path);
 
-// readFile for a file that may be no larger than maxBytes: a larger one gives nothing, decided
-// from its size on the opened file before a byte is read, so its size costs nothing.
-// `readable`, when given, is set to what isReadableFile would say, so that a caller that must
-// tell a missing file from one it cannot have opens the file once. The bytes are read into
-// `memory`'s storage where it has room, so a caller reading several files can reuse one
-// buffer's pages.
-std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes,
-                              bool* readable = nullptr, Bytes memory = {});
+// readFile into `into` (its memory reused), for a file that may be no larger than maxBytes: a
+// larger one gives false, decided from its size on the opened file before a byte is read, so
+// its size costs nothing. False too where readFile gives nothing.
+bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into);
 
 // True when readFile would give the file's bytes: it exists, is no folder and can be opened.
 bool isReadableFile(const std::string& path);
 
 // The names in a folder (without "." and ".."), or nothing when it cannot be listed.
 std::optional<std::vector<std::string>> listFolder(const std::string& path);
-
-// Creates or empties a file and writes the bytes into it. False on any failure.
-bool writeFile(const std::string& path, ByteView bytes);
 
 enum class ReplaceStatus {
   written,

@@ -25,16 +25,20 @@ char16_t capitalOf(char16_t unit) {
   return static_cast<char16_t>(unit + run->delta);
 }
 
-bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
-  if (equalsIgnoringAsciiCase(a, b)) return true;
+CaseKey::CaseKey(std::string text) : name(std::move(text)) {
   // A capital is ASCII only for an ASCII letter, so a name with units above ASCII never
   // matches one without: nothing to decode for the ASCII names of most folders.
-  if (!hasHighByte(a) || !hasHighByte(b)) return false;
-  const std::optional<std::u16string> unitsA = decodeToUtf16(a, CodePage::utf8);
-  const std::optional<std::u16string> unitsB = decodeToUtf16(b, CodePage::utf8);
-  if (!unitsA || !unitsB || unitsA->size() != unitsB->size()) return false;
-  return std::equal(unitsA->begin(), unitsA->end(), unitsB->begin(),
-                    [](char16_t x, char16_t y) { return capitalOf(x) == capitalOf(y); });
+  if (!hasHighByte(name)) return;
+  if (std::optional<std::u16string> units = decodeToUtf16(name, CodePage::utf8)) {
+    for (char16_t& unit : *units)
+      unit = capitalOf(unit);
+    capitals = std::move(*units);
+  }
+}
+
+bool sameNameIgnoringCase(const CaseKey& a, const CaseKey& b) {
+  if (equalsIgnoringAsciiCase(a.name, b.name)) return true;
+  return !a.capitals.empty() && a.capitals == b.capitals;
 }
 
 }  // namespace vantrix

@@ -1,4 +1,4 @@
-// Decodes every valid PngSuite image with this decoder, in each output form, and with libpng
+// Decodes every valid PngSuite image with this decoder, in each pixel order, and with libpng
 // set up to follow the same rules (16-bit samples keep their high byte, a colour key gives
 // alpha 0, no gamma or background), and compares every pixel.
 
@@ -18,6 +18,7 @@
 
 #include "codecs/png_decoder.hpp"
 #include "platform/platform.hpp"
+#include "support/test_picture.hpp"
 
 namespace vantrix {
 namespace {
@@ -94,24 +95,7 @@ std::vector<std::string> validSuiteFiles() {
 
 class PngSuiteReference : public ::testing::TestWithParam<std::string> {};
 
-// Puts the rows a decode hands over into a picture, each row once, top first.
-struct RowsIntoImage final : PngRowSink {
-  std::optional<PixelImage> image;
-  std::uint32_t nextRow = 0;
-  bool begin(std::uint32_t width, std::uint32_t height) override {
-    image = PixelImage::make(PixelLayout::compact, 4, width, height, std::size_t{width} * 4);
-    return image.has_value();
-  }
-  void row(std::uint32_t y, std::uint32_t left, const std::uint8_t* pixels,
-           std::uint32_t count) override {
-    EXPECT_GE(y, nextRow);
-    EXPECT_LE(left + count, image->width());
-    nextRow = y + 1;
-    std::memcpy(image->row(y) + std::size_t{left} * 4, pixels, std::size_t{count} * 4);
-  }
-};
-
-// Expected bytes of pixel (x, y) in the order a form stores them.
+// Expected bytes of pixel (x, y) in the order a decode stores them.
 void expectPixel(const Reference& ref, const std::uint8_t* got, std::uint32_t x, std::uint32_t y,
                  bool rgbaOrder, const char* form) {
   const std::uint8_t* want = ref.rgba.data() + (std::size_t{y} * ref.width + x) * 4;
@@ -120,47 +104,36 @@ void expectPixel(const Reference& ref, const std::uint8_t* got, std::uint32_t x,
   ASSERT_EQ(0, std::memcmp(got, expected, 4)) << form << " pixel (" << x << ", " << y << ")";
 }
 
-TEST_P(PngSuiteReference, DecodesLikeLibpngInEveryForm) {
+TEST_P(PngSuiteReference, DecodesLikeLibpngInEveryOrder) {
   ASSERT_FALSE(GetParam().empty()) << "PngSuite missing: " << kSuite;
   auto bytes = platform::readFile((kSuite / GetParam()).string());
   ASSERT_TRUE(bytes);
   Reference ref;
   ASSERT_TRUE(decodeWithLibpng(*bytes, ref)) << "libpng refuses it";
 
-  // Each form whole, the rows a sink takes, and the compact form and the rows a sink takes
-  // asked for only part of the picture (a left edge inside a byte of samples), whose pixels there
-  // must be the same.
+  // The whole picture in each order, in place, and only part of it (a left edge inside a byte
+  // of samples), whose pixels there must be the same.
   const PixelArea whole;
   const PixelArea part{5, 3, 23, 17};
-  for (auto [target, area, byRows] : {std::tuple{PngTarget::compactImage, whole, false},
-                                      std::tuple{PngTarget::fullImage, whole, false},
-                                      std::tuple{PngTarget::bottomUpRgba, whole, false},
-                                      std::tuple{PngTarget::compactImage, whole, true},
-                                      std::tuple{PngTarget::compactImage, part, false},
-                                      std::tuple{PngTarget::compactImage, part, true}}) {
-    SCOPED_TRACE("form " + std::to_string(static_cast<int>(target)) +
-                 (area.right == whole.right ? "" : ", part") + (byRows ? ", by rows" : ""));
-    PngError why = PngError::none;
+  for (auto [pixels, area, inPlace] :
+       {std::tuple{PngPixels::argb, whole, false}, std::tuple{PngPixels::rgba, whole, false},
+        std::tuple{PngPixels::argb, whole, true}, std::tuple{PngPixels::argb, part, false},
+        std::tuple{PngPixels::rgba, part, true}}) {
+    const bool rgba = pixels == PngPixels::rgba;
+    SCOPED_TRACE(std::string(rgba ? "RGBA" : "BGRA") + (area.right == whole.right ? "" : ", part") +
+                 (inPlace ? ", in place" : ""));
     DecodeLimits limits;
     limits.shown = area;
-    std::optional<PixelImage> image;
-    if (byRows) {
-      RowsIntoImage sink;
-      Bytes copy = *bytes;
-      why = decodePngRowsInPlace(copy, sink, limits);
-      image = std::move(sink.image);
-    } else {
-      image = decodePngBuffer(*bytes, target, &why, limits);
-    }
-    ASSERT_TRUE(image) << toString(why);
-    ASSERT_EQ(image->width(), ref.width);
-    ASSERT_EQ(image->height(), ref.height);
-    ASSERT_EQ(image->bytesPerPixel(), 4);
-    const bool bottomUp = target == PngTarget::bottomUpRgba;
+    const testing::DecodedPng decoded =
+        testing::decodePngPicture(*bytes, limits, pixels, false, inPlace);
+    ASSERT_EQ(decoded.error, PngError::none) << toString(decoded.error);
+    ASSERT_EQ(decoded.picture.width, ref.width);
+    ASSERT_EQ(decoded.picture.height, ref.height);
+    ASSERT_EQ(decoded.picture.bytesPerPixel, 4);
     for (std::uint32_t y = area.top; y < std::min(ref.height, area.bottom); ++y) {
-      const std::uint8_t* row = image->row(bottomUp ? ref.height - 1 - y : y);
+      const std::uint8_t* row = decoded.picture.pixels.data() + y * decoded.picture.pitch();
       for (std::uint32_t x = area.left; x < std::min(ref.width, area.right); ++x) {
-        expectPixel(ref, row + 4 * x, x, y, bottomUp, bottomUp ? "RGBA" : "BGRA");
+        expectPixel(ref, row + 4 * x, x, y, rgba, rgba ? "RGBA" : "BGRA");
       }
     }
   }

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "common/bytes.hpp"
+#include "support/bytes_io.hpp"
 
 namespace vantrix::testing {
 

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/platform.hpp"
 #include "support/bmp_builder.hpp"
+#include "support/bytes_io.hpp"
 #include "support/png_builder.hpp"
 #include "support/save_builder.hpp"
 #include "support/xyz_builder.hpp"
@@ -306,16 +306,16 @@ bool writeHostileGame(const HostileGame& game, const std::string& folder) {
   std::filesystem::create_directories(std::filesystem::path(folder) / "FaceSet", error);
   if (error) return false;
   const auto* save = reinterpret_cast<const std::uint8_t*>(game.save.data());
-  if (!platform::writeFile(folder + "/Save01.lsd", ByteView(save, game.save.size()))) {
+  if (!writeFile(folder + "/Save01.lsd", ByteView(save, game.save.size()))) {
     return false;
   }
   for (const auto& [name, bytes] : game.faceSets) {
-    if (!platform::writeFile(folder + "/FaceSet/" + name, bytes)) return false;
+    if (!writeFile(folder + "/FaceSet/" + name, bytes)) return false;
   }
   for (const auto& [name, file] : game.bigFiles) {
     // Sized first, then written piece by piece: the zeros between are never written.
     const std::string path = folder + "/FaceSet/" + name;
-    if (!platform::writeFile(path, {})) return false;
+    if (!writeFile(path, {})) return false;
     std::filesystem::resize_file(path, file.size, error);
     std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
     for (const auto& [offset, bytes] : file.pieces) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/bytes.hpp"
-#include "faces/face_loader.hpp"
+#include "faces/face_set_lookup.hpp"
 
 namespace vantrix::testing {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "common/bytes.hpp"
+#include "support/bytes_io.hpp"
 
 namespace vantrix::testing {
 

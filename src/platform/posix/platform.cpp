@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <new>
 
 #include "platform/posix/time_format.hpp"
 
@@ -201,42 +202,36 @@ std::string pathFromSystemName(std::string_view name) {
 }
 
 std::optional<Bytes> readFile(const std::string& path) {
-  return readFile(path, UINT64_MAX);
+  Bytes bytes;
+  if (!readFile(path, UINT64_MAX, bytes)) return std::nullopt;
+  return bytes;
 }
 
-std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, bool* readable,
-                              Bytes memory) {
-  if (readable) *readable = false;
+bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into) {
+  into.clear();
   const Found found = lookAt(path);
-  if (found == Found::nothing) return std::nullopt;
-  if (found == Found::device) {
-    if (readable) *readable = true;
-    return Bytes();
-  }
+  if (found == Found::nothing) return false;
+  if (found == Found::device) return true;
   Fd fd = openForReading(path);
-  if (!fd.valid()) return std::nullopt;
+  if (!fd.valid()) return false;
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
-  if (readable) *readable = true;
-  Bytes bytes = std::move(memory);
-  bytes.clear();
-  if (!S_ISREG(info.st_mode)) return bytes;
-  if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return std::nullopt;
-  try {
-    bytes.resize(static_cast<std::size_t>(info.st_size));
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
+  if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+  if (!S_ISREG(info.st_mode)) return true;
+  const auto size = static_cast<std::uint64_t>(info.st_size);
+  if (size > maxBytes) return false;
+  // A file larger than the address space cannot be held: memory runs out, as for any other.
+  if (size > SIZE_MAX) throw std::bad_alloc();
+  into.resize(static_cast<std::size_t>(size));
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+  while (done < into.size()) {
+    ssize_t got = ::read(fd.get(), into.data() + done, into.size() - done);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::nullopt;
+    if (got < 0) return false;
     if (got == 0) break;  // the file shrank while we read it
     done += static_cast<std::size_t>(got);
   }
-  bytes.resize(done);
-  return bytes;
+  into.resize(done);
+  return true;
 }
 
 bool isReadableFile(const std::string& path) {
@@ -258,13 +253,6 @@ std::optional<std::vector<std::string>> listFolder(const std::string& path) {
   }
   ::closedir(dir);
   return names;
-}
-
-bool writeFile(const std::string& path, ByteView bytes) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd.valid()) return false;
-  if (!writeAll(fd.get(), bytes.data(), bytes.size())) return false;
-  return fd.close();
 }
 
 // Whether the file open at `fd` holds exactly `size` bytes equal to `data`.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "platform/platform.hpp"
@@ -115,38 +116,34 @@ std::string systemNameFromWide(std::wstring_view name) {
 }
 
 std::optional<Bytes> readFile(const std::string& path) {
-  return readFile(path, UINT64_MAX);
+  Bytes bytes;
+  if (!readFile(path, UINT64_MAX, bytes)) return std::nullopt;
+  return bytes;
 }
 
-std::optional<Bytes> readFile(const std::string& path, std::uint64_t maxBytes, bool* readable,
-                              Bytes memory) {
-  if (readable) *readable = false;
+bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into) {
+  into.clear();
   Handle file = openForReading(path);
-  if (!file.valid()) return std::nullopt;
-  if (readable) *readable = true;
-  Bytes bytes = std::move(memory);
-  bytes.clear();
+  if (!file.valid()) return false;
   // Consoles, printers, pipes and the like read as empty: nothing blocks or runs without end.
-  if (GetFileType(file.get()) != FILE_TYPE_DISK) return bytes;
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return true;
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
-  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) return std::nullopt;
-  try {
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return false;
+  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) return false;
+  // A file larger than the address space cannot be held: memory runs out, as for any other.
+  if (static_cast<std::uint64_t>(size.QuadPart) > SIZE_MAX) throw std::bad_alloc();
+  into.resize(static_cast<std::size_t>(size.QuadPart));
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    const std::size_t left = bytes.size() - done;
+  while (done < into.size()) {
+    const std::size_t left = into.size() - done;
     const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
     DWORD got = 0;
-    if (!ReadFile(file.get(), bytes.data() + done, chunk, &got, nullptr)) return std::nullopt;
+    if (!ReadFile(file.get(), into.data() + done, chunk, &got, nullptr)) return false;
     if (got == 0) break;  // the file shrank while we read it
     done += got;
   }
-  bytes.resize(done);
-  return bytes;
+  into.resize(done);
+  return true;
 }
 
 bool isReadableFile(const std::string& path) {
@@ -168,14 +165,6 @@ std::optional<std::vector<std::string>> listFolder(const std::string& path) {
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return names;
-}
-
-bool writeFile(const std::string& path, ByteView bytes) {
-  if (!usableName(path)) return false;
-  Handle file(CreateFileW(widePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
-  return writeAll(file.get(), bytes.data(), bytes.size()) && file.close();
 }
 
 // Whether the file open at `file` holds exactly `size` bytes equal to `data`.
