@@ -161,6 +161,8 @@ TEST(FacePictures, SmallAndOddBmpFaceSets) {
   trueColour.bitsPerPixel = 24;
   trueColour.pixelData = Bytes(8, 0xAB);
   game.write("FaceSet/True.bmp", asText(testing::buildBmp(trueColour)));
+  game.write("FaceSet/Damaged.bmp", "BM not a picture");
+  game.write("FaceSet/Empty.bmp", "");
 
   // Outside a 96 × 96 face set the canvas background shows: index 0.
   const Bytes outside = faceBmp(game, "Small", 2);
@@ -175,12 +177,15 @@ TEST(FacePictures, SmallAndOddBmpFaceSets) {
   EXPECT_EQ(paletteEntry(four, 16), defaultPalette()[16]);
   EXPECT_EQ(paletteEntry(four, 255), defaultPalette()[255]);
 
-  // A 24-bit face set cannot be drawn on the 8-bit canvas: a black face, not no face.
-  const Bytes black = faceBmp(game, "True", 0);
-  ASSERT_EQ(black.size(), 3382u);
-  EXPECT_EQ(paletteEntry(black, 0), 0u);
-  for (std::size_t i = 1078; i < black.size(); ++i)
-    ASSERT_EQ(black[i], 0);
+  // A 24-bit, damaged or empty BMP face set cannot be drawn on the 8-bit canvas: a black
+  // face, not no face.
+  for (const char* name : {"True", "Damaged", "Empty"}) {
+    const Bytes black = faceBmp(game, name, 0);
+    ASSERT_EQ(black.size(), 3382u) << name;
+    EXPECT_EQ(paletteEntry(black, 0), 0u) << name;
+    for (std::size_t i = 1078; i < black.size(); ++i)
+      ASSERT_EQ(black[i], 0) << name;
+  }
 }
 
 TEST(FacePictures, XyzFaceSetKeepsItsColoursThroughTheSixBitStep) {

@@ -109,7 +109,7 @@ TEST(PreviewDocument, SlotIdAttribute) {
       {"a.lsd", ""},       {"Saver.lsd", ""},    {"x-3.lsd", "-3"},  {"S 7.lsd", "7"},
       {"S.5.lsd", ""},     {"a1.lsd", ""},       {".lsd", ""},       {"12345", ""},
       {"123456", "12"},    {"Save.5x.lsd", "5"}, {"&H1F.lsd", "1"},  {"S.7.lsd", "0.7"},
-      {"x256.lsd", "56"},  {"S-0.lsd", ""},
+      {"x256.lsd", "56"},  {"S-0.lsd", ""},      {"Save3.lsd", ""},
   };
   for (const auto& [input, id] : cases)
     EXPECT_EQ(saveSlotId(input), id) << input;

@@ -67,36 +67,40 @@ fi
 "$work/library-build/save_slot" "$work/game/FaceSet/Friends.png" >/dev/null 2>&1 &&
   fail "save_slot converted a PNG file" || pass
 
-# pkg-config, with the README's library example.
-sed -n '/^## Library/,/^## /p' README.md | sed -n '/^```cpp$/,/^```$/p' | sed '1d;$d' >"$work/readme.cpp"
+# pkg-config, with the whole program of the library's page (its one cpp block).
+page=docs/library.md
+sed -n '/^```cpp$/,/^```$/p' "$page" | sed '1d;$d' >"$work/example.cpp"
 export PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig"
 check "pkg-config version" "1.0.0" "$(pkg-config --modversion vantrix)"
 # shellcheck disable=SC2046
-if g++ -std=c++20 -Wall -Wextra -Werror "$work/readme.cpp" -o "$work/readme" \
+if g++ -std=c++20 -Wall -Wextra -Werror "$work/example.cpp" -o "$work/example" \
   $(pkg-config --cflags --libs vantrix); then
   pass
-  (cd "$work/game" && "$work/readme" Save01.lsd >"$work/readme.xml") && pass ||
-    fail "the README example failed"
-  cmp -s "$work/readme.xml" examples/expected/Save01.xml && pass ||
-    fail "the README example: the document differs from examples/expected/Save01.xml"
+  (cd "$work/game" && "$work/example" Save01.lsd >"$work/example.xml") && pass ||
+    fail "the example of $page failed"
+  cmp -s "$work/example.xml" examples/expected/Save01.xml && pass ||
+    fail "the example of $page: the document differs from examples/expected/Save01.xml"
   code=0
-  "$work/readme" "$work/game/FaceSet/Hero.bmp" >/dev/null || code=$?
-  check "the README example on no save" 1 "$code"
+  "$work/example" "$work/game/FaceSet/Hero.bmp" >/dev/null || code=$?
+  check "the example of $page on no save" 1 "$code"
 else
-  fail "the README example does not build with pkg-config"
+  fail "the example of $page does not build with pkg-config"
 fi
-# The README's codec lines compile against the installed headers, given the bytes they name.
+# The page's codec lines (its c++ block) compile against the installed headers, given the bytes
+# they name.
+codec_lines=$(sed -n '/^```c++$/,/^```$/p' "$page" | sed '1d;$d')
+grep -q 'decodePng' <<<"$codec_lines" && pass || fail "$page shows no codec lines"
 {
   echo '#include <vantrix/vantrix.hpp>'
   echo 'void codecs(const std::vector<std::uint8_t>& pngBytes, const std::vector<std::uint8_t>& bmpBytes,'
   echo '            const std::vector<std::uint8_t>& xyzBytes, const std::string& bitmapText) {'
-  sed -n '/^## Library/,/^## /p' README.md | sed -n '/^```c++$/,/^```$/p' | sed '1d;$d'
+  echo "$codec_lines"
   echo '}'
 } >"$work/codecs.cpp"
 # shellcheck disable=SC2046
 g++ -std=c++20 -Wall -Wextra -Werror -Wno-unused-variable -c "$work/codecs.cpp" \
   -o "$work/codecs.o" $(pkg-config --cflags vantrix) && pass ||
-  fail "the README's codec lines do not compile"
+  fail "the codec lines of $page do not compile"
 
 # The Debian package: the same files under /usr, and the viewer's module when it was built.
 rm -f build/release/vantrix_*.deb
