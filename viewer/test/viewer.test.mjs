@@ -274,7 +274,7 @@ const context = await chromium.launchPersistentContext(profile, {
   args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
          "--force-color-profile=srgb"],
-  viewport: { width: 900, height: 260 },
+  viewport: { width: 900, height: 480 },
   deviceScaleFactor: 1,
 });
 try {
@@ -312,14 +312,16 @@ try {
     check(`${face.title}: decoded pixels`, wrong.length === 0, `${wrong.length} differ, first ${wrong[0]}`);
   }
 
-  // What the screen shows: at 1× each face pixel once; at 2× as a crisp 2 × 2 block. Boxes are
-  // drawn snapped to whole pixels.
-  for (const zoom of [1, 2]) {
+  // What the screen shows: at 1× each face pixel once; at 2× and 3× as a crisp block. Each face
+  // lies on whole pixels, whatever the fonts make of the text above and beside it.
+  for (const zoom of [1, 2, 3]) {
     await page.click(`[data-zoom="${zoom}"]`);
     const images = await page.$$(".slot img.face");
     for (const [i, face] of pictures.entries()) {
       if (!images[i]) break;
       const box = await images[i].boundingBox();
+      checkEqual(`${face.title}: on whole pixels at ${zoom}×`, [48 * zoom, 48 * zoom, true, true],
+                 [box.width, box.height, Number.isInteger(box.x), Number.isInteger(box.y)]);
       const clip = { x: Math.round(box.x), y: Math.round(box.y), width: 48 * zoom, height: 48 * zoom };
       const rendered = await pngPixels(page, await page.screenshot({ clip }));
       const wrong = pixelMismatches(rendered, face.bmp, zoom);
@@ -423,8 +425,7 @@ try {
     await page.setInputFiles("#files", saves.map((save) => ({
       name: `${save}.xml`, mimeType: "text/xml", buffer: documents[save] })));
     await waitForSlots(page, saves.length);
-    const wanted = (await slotTexts(page)).map((slot) => ({
-      ...slot, file: `${path.basename(game.folder)}/${slot.file.slice(0, -4)}` }));
+    const wanted = (await slotTexts(page)).map((slot) => ({ ...slot, file: slot.file.slice(0, -4) }));
     const bitmaps = wanted.flatMap((slot) => [...documents[slot.file.split("/").pop()].toString("latin1")
       .matchAll(/<bitmap>\s*([A-Za-z0-9+/=]+)\s*<\/bitmap>/g)].map((match) => readBmp(Buffer.from(match[1], "base64"))));
 
