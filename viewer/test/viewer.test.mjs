@@ -9,7 +9,7 @@
 //
 //   node viewer.test.mjs [screenshot.png]
 // VANTRIX_CHROMIUM names the browser (default /usr/bin/chromium), VANTRIX_EXE the vantrix
-// executable (default build/release/vantrix).
+// executable (default build/release/vantrix), VANTRIX_TEST_NAME the name of the closing count.
 
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -463,6 +463,49 @@ try {
       check(`${game.name}: downloaded ${save}`, fs.readFileSync(await download.path()).equals(documents[save]));
     }
   }
+  // Several games in one folder: grouped by game, each headed by its RPG_RT.ini's title (read
+  // in the page the conversion found its face sets by) or else its folder's name. On a narrow
+  // page, long folder and save names wrap; the values are never cut.
+  const library = path.join(fs.mkdtempSync(path.join(os.tmpdir(), "vantrix-library-")), "library");
+  const longFolder = "A game whose folder name goes on and on, as unpacked archives' names do (Version 1.02, fan translation)";
+  const longSave = "Backup_of_the_first_slot_from_the_old_computer_Save03.lsd";
+  fs.cpSync(path.join(root, "examples", "game"), path.join(library, longFolder), { recursive: true });
+  fs.copyFileSync(savePath, path.join(library, longFolder, longSave));
+  fs.writeFileSync(path.join(library, longFolder, "rpg_rt.INI"), "[RPG_RT]\r\nGameTitle = \"The Long Road\"\r\nMapEditMode=1\r\n");
+  fs.cpSync(path.join(root, "examples", "game"), path.join(library, "plain"), { recursive: true });
+  fs.cpSync(path.join(root, "examples", "unpacked-game"), path.join(library, "ゲーム"), { recursive: true });
+  fs.writeFileSync(path.join(library, "ゲーム", "RPG_RT.ini"), Buffer.concat([
+    Buffer.from("[Editor]\r\nGameTitle=not this one\r\n[RPG_RT]\r\nGameTitle="),
+    Buffer.from([151, 69, 142, 210, 130, 204, 150, 96, 140, 175]), Buffer.from("\r\n")]));  // 勇者の冒険 in Shift-JIS
+  await page.setViewportSize({ width: 640, height: 480 });
+  await openFolder(page, () => page.setInputFiles("#folder", library), 4);
+  checkEqual("games: headings", [
+    ["The Long Road", `library/${longFolder}`], ["plain", "library/plain"], ["勇者の冒険", "library/ゲーム"],
+  ], await page.$$eval(".game-heading", (headings) => headings.map((heading) => [
+    heading.querySelector(".game-title").textContent, heading.querySelector(".game-folder").textContent])));
+  checkEqual("games: slots in their games", [["Save01.lsd", longSave], ["Save01.lsd"], ["Save01.lsd"]],
+    await page.$$eval(".game", (games) => games.map((game) => Array.from(game.querySelectorAll(".slot .file-name"), (name) => name.textContent))));
+  checkEqual("games: values in full", Array(4).fill(["12", "345", "2026-12-07 20:15:42", "005:42:56", "4321"]),
+    (await slotTexts(page)).map((slot) => [slot.level, slot.hp, slot.saved, slot.played, slot.money]));
+  const cut = await page.$$eval(".slot", (slots) => slots.flatMap((slot) => {
+    const inside = slot.getBoundingClientRect();
+    return Array.from(slot.querySelectorAll(".details > div, .details > div > span:not(.name), .file-name, .slot-number"), (item) => {
+      const box = item.getBoundingClientRect();
+      return item.scrollWidth > item.clientWidth || box.right > inside.right || box.left < inside.left ? item.textContent : null;
+    }).filter((text) => text !== null);
+  }));
+  checkEqual("games: nothing cut or outside its slot", [], cut);
+  await page.screenshot({ path: screenshotPath.replace(/\.png$/, "-games.png"), fullPage: true });
+  for (const zoom of [1, 2, 3]) {
+    await page.click(`[data-zoom="${zoom}"]`);
+    const off = await page.$$eval(".slot img.face", (images) => images.map((image) => image.getBoundingClientRect())
+      .filter((box) => !Number.isInteger(box.x) || !Number.isInteger(box.y)).length);
+    checkEqual(`games: faces on whole pixels at ${zoom}×`, 0, off);
+  }
+  await page.click('[data-zoom="1"]');
+  await page.setViewportSize({ width: 900, height: 480 });
+  fs.rmSync(path.dirname(library), { recursive: true, force: true });
+
   await page.screenshot({ path: screenshotPath, fullPage: true });
   console.log(`Screenshot: ${screenshotPath}`);
 
@@ -475,5 +518,5 @@ try {
   fs.rmSync(profile, { recursive: true, force: true });
 }
 
-console.log(`Viewer: ${passed} passed, ${failed} failed`);
+console.log(`${process.env.VANTRIX_TEST_NAME || "Viewer"}: ${passed} passed, ${failed} failed`);
 process.exitCode = failed === 0 ? 0 : 1;
