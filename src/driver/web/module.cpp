@@ -60,7 +60,8 @@ class CallerFiles final : public vantrix::FaceSetSource {
     const auto end = static_cast<std::size_t>(names.length);
     for (std::size_t at = 0; at < end;) {
       std::size_t stop = at;
-      while (stop < end && text[stop] != '\0') ++stop;
+      while (stop < end && text[stop] != '\0')
+        ++stop;
       list.emplace_back(text + at, stop - at);
       at = stop + 1;
     }
@@ -191,7 +192,8 @@ EMSCRIPTEN_KEEPALIVE int vantrixPreviewNumber(int which) {
     case 3:
       return lastPreview->money;
     default:
-      if (which >= 4 && which <= 7) return lastPreview->faces[static_cast<std::size_t>(which - 4)].index;
+      if (which >= 4 && which <= 7)
+        return lastPreview->faces[static_cast<std::size_t>(which - 4)].index;
       return 0;
   }
 }
@@ -223,8 +225,7 @@ EMSCRIPTEN_KEEPALIVE int vantrixTrialCodePage(int position) {
 // Reads text in the code page of that Windows number: 1 with the UTF-8 kept for the caller, 0
 // when the bytes are no text of the page (or the number names no page).
 EMSCRIPTEN_KEEPALIVE int vantrixTextToUtf8(const char* bytes, int length, int codePage) {
-  const std::optional<vantrix::CodePage> page =
-      vantrix::parseCodePage(std::to_string(codePage));
+  const std::optional<vantrix::CodePage> page = vantrix::parseCodePage(std::to_string(codePage));
   std::optional<std::string> text;
   if (page) text = vantrix::textToUtf8(textAt(bytes, length), *page);
   lastText = text ? std::move(*text) : std::string();
