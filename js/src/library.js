@@ -11,7 +11,13 @@ const noBytes = () => new Uint8Array(0);
 // that failed (a trap) may be broken, so the next call starts a new one.
 let starting = null;
 function instance() {
-  starting ??= createVantrixModule().then((module) => module["vantrix"]);
+  if (starting === null) {
+    try {
+      starting = createVantrixModule().then((module) => module["vantrix"]);
+    } catch (error) {
+      starting = Promise.reject(error);
+    }
+  }
   return starting.catch((error) => {
     starting = null;
     throw new Error("vantrix: the WebAssembly module cannot start: " + describe(error), {cause: error});
