@@ -106,8 +106,9 @@ export interface SavePreview {
 export interface ReadOptions {
   /**
    * The code page to read the names in: a Windows number (932, 65001) or a name ("Shift_JIS",
-   * "cp1252"), such as a conversion's faceSetCodePage. Without it, the first page of UTF-8,
-   * 932, 936, 949, 950, 1252, 1250, 1251 that reads every name.
+   * "cp1252"), such as a conversion's faceSetCodePage. Without it, UTF-8 when it reads every
+   * name, else the double-byte page whose common characters they hold most, else the first of
+   * 1252, 1250, 1251 that reads them (see docs/javascript.md).
    */
   codePage?: number | string | null;
 }

@@ -214,6 +214,55 @@ function codePageNumber(module, codePage, call) {
   return number;
 }
 
+// How much names' two-byte characters look like text of a double-byte page: common
+// characters count; less common ones, the pages' extensions and half-width katakana do not (a
+// Western "é" and the letter after it are such a character of each page); user-defined ones
+// count against. (The viewer guesses a document's page the same way.)
+function doubleByteScore(bytes, page) {
+  let score = 0;
+  for (let at = 0; at < bytes.length; at++) {
+    const lead = bytes[at];
+    if (lead < 0x80) continue;
+    if (page === 932) {
+      if (lead >= 0xa1 && lead <= 0xdf) { score -= 1; continue; }  // half-width katakana
+      at++;
+      if (lead >= 0xf0) score -= 3;                                  // user-defined
+      else if (lead === 0x82 || lead === 0x83) score += 3;           // kana
+      else if (lead >= 0x88 && lead <= 0x98) score += 2;             // common kanji
+      continue;
+    }
+    const trail = bytes[++at];
+    if (page === 936) {
+      if (lead >= 0xb0 && lead <= 0xd7 && trail >= 0xa1) score += 2;       // common GB2312 hanzi
+      else if (lead >= 0xa1 && lead <= 0xa7 && trail < 0xa1) score -= 3;   // user-defined
+    } else if (page === 949) {
+      if (lead >= 0xb0 && lead <= 0xc8 && trail >= 0xa1) score += 2;       // common hangul
+      else if (lead >= 0xca && lead <= 0xfd && trail >= 0xa1) score += 1;  // hanja
+    } else if (page === 950) {
+      if (lead >= 0xa4 && lead <= 0xc6) score += 2;                        // common hanzi
+    }
+  }
+  return score;
+}
+
+// The page a save's names are read in when none is given: UTF-8 when it reads them all; else
+// of the double-byte pages that read them all, the one they look most like text of (bytes of
+// one such page are often text of another too: a Korean name reads as Shift-JIS); else the
+// first single-byte page that reads them all. Null when no page does.
+function guessCodePage(module, names) {
+  const pages = module.trialOrder();
+  const reads = (page) => names.every((name) => module.textToUtf8(name, page) !== null);
+  const doubleByte = [932, 936, 949, 950];
+  if (reads(65001)) return 65001;
+  let best = null;
+  let bestScore = 0;
+  for (const page of pages.filter((p) => doubleByte.includes(p) && reads(p))) {
+    const score = names.reduce((sum, name) => sum + doubleByteScore(name, page), 0);
+    if (score > bestScore) [best, bestScore] = [page, score];
+  }
+  return best ?? pages.find((p) => p !== 65001 && !doubleByte.includes(p) && reads(p)) ?? null;
+}
+
 function readText(module, bytes, codePage) {
   const text = module.textToUtf8(bytes, codePage);
   return text === null ? null : utf8.decode(text);
@@ -230,9 +279,8 @@ async function readSavePreview(save, options) {
     const values = module.readPreview(saveBytes);
     if (values === null) return null;
     const names = values.texts.slice(0, 5);
-    // The page asked for, else the first of the trial order that reads every name.
     const pages = wanted !== undefined ? [wanted] : module.trialOrder();
-    const page = wanted ?? pages.find((p) => names.every((name) => module.textToUtf8(name, p) !== null)) ?? null;
+    const page = wanted ?? guessCodePage(module, names);
     const named = (bytes) => {
       let text = null;
       if (page !== null) {

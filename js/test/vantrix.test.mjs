@@ -130,6 +130,8 @@ test("convertSaveFile gives the executable's document", async (t) => {
 test("readSavePreview gives the values behind the document", async () => {
   const face = (bytes, text, index) => ({ name: { bytes: new Uint8Array(bytes), text }, index });
   const ascii = (text) => [...Buffer.from(text)];
+  // The example save with its hero's four bytes ("Alex") replaced.
+  const heroNamed = (bytes) => { const save = saveOf("game"); save.set(bytes, Buffer.from(save).indexOf("Alex")); return save; };
   const cases = [
     ["the example game", saveOf("game"), undefined, {
       heroName: { bytes: new Uint8Array(ascii("Alex")), text: "Alex" },
@@ -140,8 +142,14 @@ test("readSavePreview gives the values behind the document", async () => {
       heroName: { bytes: new Uint8Array([0x83, 0x41, 0x83, 0x8c, 0x83, 0x62, 0x83, 0x4e, 0x83, 0x58]), text: "アレックス" },
       codePage: 932 }],
     ["the unpacked game named by a page's name", saveOf("unpacked"), "Shift_JIS", { codePage: 932 }],
-    // No page is given: the first of the trial order that reads every name.
+    // No page is given: the page the names look most like text of.
     ["the unpacked game", saveOf("unpacked"), undefined, { codePage: 932 }],
+    ["a Japanese hero", heroNamed([0x83, 0x41, 0x83, 0x8c]), undefined, { heroName: { bytes: new Uint8Array([0x83, 0x41, 0x83, 0x8c]), text: "アレ" }, codePage: 932 }],
+    ["a Simplified Chinese hero", heroNamed([0xd6, 0xf7, 0xbd, 0xc7]), undefined, { heroName: { bytes: new Uint8Array([0xd6, 0xf7, 0xbd, 0xc7]), text: "主角" }, codePage: 936 }],
+    // Hangul's bytes are as often GBK's common hanzi: a Korean game's page must be given.
+    ["a Korean hero", heroNamed([0xbe, 0xf3, 0xb1, 0xbc]), 949, { heroName: { bytes: new Uint8Array([0xbe, 0xf3, 0xb1, 0xbc]), text: "얼굴" }, codePage: 949 }],
+    ["a Traditional Chinese hero", heroNamed([0xa5, 0x44, 0xa8, 0xa4]), undefined, { heroName: { bytes: new Uint8Array([0xa5, 0x44, 0xa8, 0xa4]), text: "主角" }, codePage: 950 }],
+    ["a Western hero", heroNamed([0x4a, 0xfc, 0x72, 0x67]), undefined, { heroName: { bytes: new Uint8Array([0x4a, 0xfc, 0x72, 0x67]), text: "Jürg" }, codePage: 1252 }],
     ["the unpacked game in UTF-8, which does not read its names", saveOf("unpacked"), 65001, {
       heroName: { bytes: new Uint8Array([0x83, 0x41, 0x83, 0x8c, 0x83, 0x62, 0x83, 0x4e, 0x83, 0x58]), text: null },
       codePage: 65001 }],

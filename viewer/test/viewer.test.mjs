@@ -371,6 +371,7 @@ try {
     ["Traditional Chinese", [0xA5, 0x44, 0xA8, 0xA4], "auto", "主角"],
     ["Traditional Chinese read as Western", [0xA5, 0x44, 0xA8, 0xA4], "windows-1252", "¥D¨¤"],
     ["Korean chosen", [0xBE, 0xF3, 0xB1, 0xBC], "euc-kr", "얼굴"],
+    ["Western, an accented letter before another", [0x41, 0x6E, 0x64, 0x72, 0xE9, 0x73], "auto", "Andrés"],
   ];
   for (const [what, bytes, page_, expected] of namesCases) {
     await page.selectOption("#code-page", page_);
