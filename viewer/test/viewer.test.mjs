@@ -9,7 +9,7 @@
 //
 //   node viewer.test.mjs [screenshot.png]
 // VANTRIX_CHROMIUM names the browser (default /usr/bin/chromium), VANTRIX_EXE the vantrix
-// executable (default build/release/vantrix).
+// executable (default build/release/vantrix), VANTRIX_TEST_NAME the name of the closing count.
 
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -274,7 +274,7 @@ const context = await chromium.launchPersistentContext(profile, {
   args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
          "--force-color-profile=srgb"],
-  viewport: { width: 900, height: 260 },
+  viewport: { width: 900, height: 480 },
   deviceScaleFactor: 1,
 });
 try {
@@ -312,14 +312,16 @@ try {
     check(`${face.title}: decoded pixels`, wrong.length === 0, `${wrong.length} differ, first ${wrong[0]}`);
   }
 
-  // What the screen shows: at 1× each face pixel once; at 2× as a crisp 2 × 2 block. Boxes are
-  // drawn snapped to whole pixels.
-  for (const zoom of [1, 2]) {
+  // What the screen shows: at 1× each face pixel once; at 2× and 3× as a crisp block. Each face
+  // lies on whole pixels, whatever the fonts make of the text above and beside it.
+  for (const zoom of [1, 2, 3]) {
     await page.click(`[data-zoom="${zoom}"]`);
     const images = await page.$$(".slot img.face");
     for (const [i, face] of pictures.entries()) {
       if (!images[i]) break;
       const box = await images[i].boundingBox();
+      checkEqual(`${face.title}: on whole pixels at ${zoom}×`, [48 * zoom, 48 * zoom, true, true],
+                 [box.width, box.height, Number.isInteger(box.x), Number.isInteger(box.y)]);
       const clip = { x: Math.round(box.x), y: Math.round(box.y), width: 48 * zoom, height: 48 * zoom };
       const rendered = await pngPixels(page, await page.screenshot({ clip }));
       const wrong = pixelMismatches(rendered, face.bmp, zoom);
@@ -369,6 +371,7 @@ try {
     ["Traditional Chinese", [0xA5, 0x44, 0xA8, 0xA4], "auto", "主角"],
     ["Traditional Chinese read as Western", [0xA5, 0x44, 0xA8, 0xA4], "windows-1252", "¥D¨¤"],
     ["Korean chosen", [0xBE, 0xF3, 0xB1, 0xBC], "euc-kr", "얼굴"],
+    ["Western, an accented letter before another", [0x41, 0x6E, 0x64, 0x72, 0xE9, 0x73], "auto", "Andrés"],
   ];
   for (const [what, bytes, page_, expected] of namesCases) {
     await page.selectOption("#code-page", page_);
@@ -423,8 +426,7 @@ try {
     await page.setInputFiles("#files", saves.map((save) => ({
       name: `${save}.xml`, mimeType: "text/xml", buffer: documents[save] })));
     await waitForSlots(page, saves.length);
-    const wanted = (await slotTexts(page)).map((slot) => ({
-      ...slot, file: `${path.basename(game.folder)}/${slot.file.slice(0, -4)}` }));
+    const wanted = (await slotTexts(page)).map((slot) => ({ ...slot, file: slot.file.slice(0, -4) }));
     const bitmaps = wanted.flatMap((slot) => [...documents[slot.file.split("/").pop()].toString("latin1")
       .matchAll(/<bitmap>\s*([A-Za-z0-9+/=]+)\s*<\/bitmap>/g)].map((match) => readBmp(Buffer.from(match[1], "base64"))));
 
@@ -461,9 +463,64 @@ try {
       checkEqual(`${game.name}: downloaded name`, save.replace(/\.lsd$/i, ".xml"), download.suggestedFilename());
       check(`${game.name}: downloaded ${save}`, fs.readFileSync(await download.path()).equals(documents[save]));
     }
+    // The page the module found the face sets by names the hero; the menu still overrides it.
+    if (game.name === "the unpacked game") {
+      const names = [];
+      for (const choice of ["windows-1252", "auto"]) {
+        await page.selectOption("#code-page", choice);
+        names.push((await slotTexts(page))[0].name);
+      }
+      checkEqual("the unpacked game: names in the chosen page, then in the module's", ["ƒAƒŒƒbƒNƒX", "アレックス"], names);
+    }
   }
+  // The last game folder, as the README shows it.
+  await page.setViewportSize({ width: 900, height: 260 });
   await page.screenshot({ path: screenshotPath, fullPage: true });
   console.log(`Screenshot: ${screenshotPath}`);
+
+  // Several games in one folder: grouped by game, each headed by its RPG_RT.ini's title (read
+  // in the page the conversion found its face sets by) or else its folder's name. On a narrow
+  // page, long folder and save names wrap; the values are never cut.
+  const library = path.join(fs.mkdtempSync(path.join(os.tmpdir(), "vantrix-library-")), "library");
+  const longFolder = "A game whose folder name goes on and on, as unpacked archives' names do (Version 1.02, fan translation)";
+  const longSave = "Backup_of_the_first_slot_from_the_old_computer_Save03.lsd";
+  fs.cpSync(path.join(root, "examples", "game"), path.join(library, longFolder), { recursive: true });
+  fs.copyFileSync(savePath, path.join(library, longFolder, longSave));
+  fs.writeFileSync(path.join(library, longFolder, "rpg_rt.INI"), "[RPG_RT]\r\nGameTitle = \"The Long Road\"\r\nMapEditMode=1\r\n");
+  fs.cpSync(path.join(root, "examples", "game"), path.join(library, "plain"), { recursive: true });
+  fs.cpSync(path.join(root, "examples", "unpacked-game"), path.join(library, "ゲーム"), { recursive: true });
+  fs.writeFileSync(path.join(library, "ゲーム", "RPG_RT.ini"), Buffer.concat([
+    Buffer.from("[Editor]\r\nGameTitle=not this one\r\n[RPG_RT]\r\nGameTitle="),
+    Buffer.from([151, 69, 142, 210, 130, 204, 150, 96, 140, 175]), Buffer.from("\r\n")]));  // 勇者の冒険 in Shift-JIS
+  await page.setViewportSize({ width: 640, height: 480 });
+  await openFolder(page, () => page.setInputFiles("#folder", library), 4);
+  checkEqual("games: headings", [
+    ["The Long Road", `library/${longFolder}`], ["plain", "library/plain"], ["勇者の冒険", "library/ゲーム"],
+  ], await page.$$eval(".game-heading", (headings) => headings.map((heading) => [
+    heading.querySelector(".game-title").textContent, heading.querySelector(".game-folder").textContent])));
+  checkEqual("games: slots in their games", [["Save01.lsd", longSave], ["Save01.lsd"], ["Save01.lsd"]],
+    await page.$$eval(".game", (games) => games.map((game) => Array.from(game.querySelectorAll(".slot .file-name"), (name) => name.textContent))));
+  checkEqual("games: values in full", Array(4).fill(["12", "345", "2026-12-07 20:15:42", "005:42:56", "4321"]),
+    (await slotTexts(page)).map((slot) => [slot.level, slot.hp, slot.saved, slot.played, slot.money]));
+  const cut = await page.$$eval(".slot", (slots) => slots.flatMap((slot) => {
+    const inside = slot.getBoundingClientRect();
+    return Array.from(slot.querySelectorAll(".details > div, .details > div > span:not(.name), .file-name, .slot-number"), (item) => {
+      const box = item.getBoundingClientRect();
+      return item.scrollWidth > item.clientWidth || box.right > inside.right || box.left < inside.left ? item.textContent : null;
+    }).filter((text) => text !== null);
+  }));
+  checkEqual("games: nothing cut or outside its slot", [], cut);
+  await page.screenshot({ path: screenshotPath.replace(/\.png$/, "-games.png"), fullPage: true });
+  for (const zoom of [1, 2, 3]) {
+    await page.click(`[data-zoom="${zoom}"]`);
+    const off = await page.$$eval(".slot img.face", (images) => images.map((image) => image.getBoundingClientRect())
+      .filter((box) => !Number.isInteger(box.x) || !Number.isInteger(box.y)).length);
+    checkEqual(`games: faces on whole pixels at ${zoom}×`, 0, off);
+  }
+  await page.click('[data-zoom="1"]');
+  await page.setViewportSize({ width: 900, height: 480 });
+  fs.rmSync(path.dirname(library), { recursive: true, force: true });
+
 
   checkEqual("requests beyond the page", [], outside);
   checkEqual("script errors", [], pageErrors);
@@ -474,5 +531,5 @@ try {
   fs.rmSync(profile, { recursive: true, force: true });
 }
 
-console.log(`Viewer: ${passed} passed, ${failed} failed`);
+console.log(`${process.env.VANTRIX_TEST_NAME || "Viewer"}: ${passed} passed, ${failed} failed`);
 process.exitCode = failed === 0 ? 0 : 1;
