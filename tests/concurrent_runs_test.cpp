@@ -1,5 +1,6 @@
 // Two conversions at once over the same game folder: each writes a complete document, the
-// same as a conversion alone, whether they share an output or not.
+// same as a conversion alone, whether they share an output or not. Each round starts without
+// the outputs: an output that already holds the document is left as it is, unwritten.
 
 #include <gtest/gtest.h>
 
@@ -29,8 +30,10 @@ class ConcurrentRuns : public ::testing::Test {
 
   std::string folder() const { return game_.path().string(); }
 
-  // Starts both conversions before waiting for either.
+  // Starts both conversions before waiting for either, with neither output there yet.
   void runTwo(const std::string& first, const std::string& second) {
+    fs::remove(game_.path() / first);
+    fs::remove(game_.path() / second);
     auto a = std::async(std::launch::async, [&] {
       return runVantrix(folder(), {"Save01.lsd", first}).exitCode;
     });

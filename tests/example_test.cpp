@@ -25,16 +25,28 @@ TEST(ExampleGame, FilesAreWhatTheRecipeMakes) {
   testing::TempFolder made;
   ASSERT_EQ(std::system((std::string(VANTRIX_MAKE_EXAMPLE) + " " + made.path().string()).c_str()),
             0);
-  std::size_t compared = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(made.path())) {
-    if (!entry.is_regular_file()) continue;
-    const fs::path relative = fs::relative(entry.path(), made.path());
-    EXPECT_EQ(testing::readWholeFile(entry.path().string()),
+  // Every file the tool makes, and no other, in each folder it makes.
+  auto filesUnder = [](const fs::path& root, const fs::path& folder) {
+    std::set<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
+      if (entry.is_regular_file()) files.insert(fs::relative(entry.path(), root));
+    }
+    return files;
+  };
+  std::set<fs::path> madeFiles;
+  std::set<fs::path> committedFiles;
+  for (const auto& folder : fs::directory_iterator(made.path())) {
+    const fs::path name = folder.path().filename();
+    madeFiles.merge(filesUnder(made.path(), name));
+    committedFiles.merge(filesUnder(kExamples, name));
+  }
+  ASSERT_FALSE(madeFiles.empty());
+  EXPECT_EQ(committedFiles, madeFiles) << "files the example tool does not make, or is missing";
+  for (const fs::path& relative : madeFiles) {
+    EXPECT_EQ(testing::readWholeFile((made.path() / relative).string()),
               testing::readWholeFile((kExamples / relative).string()))
         << relative << " differs from what the example tool makes";
-    ++compared;
   }
-  EXPECT_GE(compared, 1u);
 }
 
 // The games and their reviewed documents; the unpacked game's faces are found only by reading
