@@ -46,7 +46,8 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.t
 DESTDIR=$work/stage cmake --install "$work/linux" --strip >/dev/null
 
 # Windows: the static executable, stripped.
-cmake -S . -B "$work/windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+cmake -S . -B "$work/windows" -G Ninja --no-warn-unused-cli \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DVANTRIX_TESTS=OFF -DVANTRIX_INSTALL=OFF >/dev/null
 cmake --build "$work/windows" --parallel 2 --target vantrix
 

@@ -11,7 +11,7 @@
 #   its folder input;
 # - SHA256SUMS lists exactly the downloads, sorted, with their hashes.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 source tools/needs.sh
 needs wine wine64 lintian man-db unzip chromium fonts-dejavu-core
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
