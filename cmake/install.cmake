@@ -37,32 +37,12 @@ configure_file(cmake/vantrix.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vantrix.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vantrix.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
-install(FILES man/vantrix.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual names the version of project() in CMakeLists.txt, as everything else does.
+configure_file(man/vantrix.1.in ${CMAKE_CURRENT_BINARY_DIR}/vantrix.1 @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vantrix.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The page's module, when tools/run-wasm-build.sh has written it; without it the page shows
 # preview documents only.
 install(FILES viewer/index.html DESTINATION ${CMAKE_INSTALL_DATADIR}/vantrix/viewer)
 install(FILES viewer/vantrix.js DESTINATION ${CMAKE_INSTALL_DATADIR}/vantrix/viewer OPTIONAL)
 
-# cpack -G DEB in the build folder: vantrix_<version>_<architecture>.deb of all the above,
-# installed under /usr. Program and library are static, so the package needs nothing else; a
-# program built on the library links zlib too.
-set(CPACK_PACKAGE_NAME vantrix)
-set(CPACK_PACKAGE_VENDOR "vantrix")
-set(CPACK_PACKAGE_CONTACT "The vantrix developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Preview documents of RPG Maker 2000/2003 saves, with their faces")
-# The control file's description below its summary, in lines of at most 80 characters.
-string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "vantrix reads a save file of the RPG Maker 2000 and 2003 engines (*.lsd) and"
-  "writes an XML preview of what a load menu shows of it: save time, hero, playing"
-  "time, money and up to four faces from the game's FaceSet folder."
-  "."
-  "This package holds the program and its manual, the static library with its"
-  "headers, CMake package and pkg-config file, and a viewer page that shows"
-  "preview documents, saves and game folders as save slots.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "zlib1g-dev")
-include(CPack)
+# The Debian package is made from these files by tools/make-deb.sh.

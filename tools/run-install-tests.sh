@@ -102,22 +102,24 @@ g++ -std=c++20 -Wall -Wextra -Werror -Wno-unused-variable -c "$work/codecs.cpp" 
   -o "$work/codecs.o" $(pkg-config --cflags vantrix) && pass ||
   fail "the codec lines of $page do not compile"
 
-# The Debian package: the same files under /usr, and the viewer's module when it was built.
-rm -f build/release/vantrix_*.deb
-(cd build/release && cpack -G DEB >/dev/null)
-deb=$(find build/release -maxdepth 1 -name 'vantrix_*.deb')
+# The Debian package of the same build, by the release's recipe: the same files under /usr,
+# and the viewer's module when it was built.
+rm -rf "$work/stage"
+DESTDIR=$work/stage cmake --install build/release --prefix /usr --strip >/dev/null
+deb=$(bash tools/make-deb.sh "$work/stage" "$(pkg-config --modversion vantrix)" "$work/deb")
 check "package file" "vantrix_1.0.0_$(dpkg --print-architecture).deb" "$(basename "$deb")"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-packaged=(usr/bin/vantrix usr/share/man/man1/vantrix.1 usr/lib/libvantrix.a
+packaged=(usr/bin/vantrix usr/share/man/man1/vantrix.1.gz "usr/$libdir/libvantrix.a"
   usr/include/vantrix/vantrix.hpp usr/include/vantrix/codecs.hpp
-  usr/include/vantrix/save_preview.hpp usr/lib/cmake/vantrix/vantrixConfig.cmake
-  usr/lib/pkgconfig/vantrix.pc usr/share/vantrix/viewer/index.html)
+  usr/include/vantrix/save_preview.hpp "usr/$libdir/cmake/vantrix/vantrixConfig.cmake"
+  "usr/$libdir/pkgconfig/vantrix.pc" usr/share/vantrix/viewer/index.html
+  usr/share/doc/vantrix/copyright usr/share/doc/vantrix/changelog.gz)
 [ -f viewer/vantrix.js ] && packaged+=(usr/share/vantrix/viewer/vantrix.js)
 for file in "${packaged[@]}"; do
   grep -qx "./$file" <<<"$contents" && pass || fail "not in the package: $file"
 done
 apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq "$@" >/dev/null; }
-apt_get install "./$deb"
+apt_get install "$deb"
 (cd "$work/game" && /usr/bin/vantrix Save01.lsd) && pass || fail "packaged vantrix failed"
 cmp -s "$work/game/Save01.xml" examples/expected/Save01.xml && pass ||
   fail "packaged vantrix: the document differs from examples/expected/Save01.xml"
