@@ -288,11 +288,12 @@ int main(int argc, char** argv) {
       {"bmp-game", (data / "bmp-game" / "Save01.lsd").string()},
       {"xyz-game", (data / "xyz-game" / "Save01.lsd").string()},
       {"faceless-game", (data / "faceless-game" / "Save01.lsd").string()},
+      {"cjk-game", (data / "cjk-game" / "Save01.lsd").string()},
       {"example-game", (examples / "game" / "Save01.lsd").string()},
   };
   // The made games have four faces from face sets, but the faceless one none; the example
   // game three of its four faces from face sets (one is a run-time face).
-  const std::size_t faces[] = {4, 4, 4, 4, 0, 3};
+  const std::size_t faces[] = {4, 4, 4, 4, 0, 4, 3};
   for (std::size_t i = 0; i < games.size(); ++i) {
     benchmark::RegisterBenchmark(("conversion/" + games[i].first).c_str(), convertGame,
                                  games[i].second, faces[i])

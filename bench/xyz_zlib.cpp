@@ -45,8 +45,8 @@ std::optional<IndexedImage> decodeXyzByZlib(ByteView file) {
   inflateEnd(&zs);
   if (result != Z_STREAM_END || produced < pixelEnd || produced > capacity) return {};
   for (std::size_t i = 0; i < 256; ++i) {
-    image.palette[i] = std::uint32_t{palette[3 * i]} << 16 | std::uint32_t{palette[3 * i + 1]} << 8 |
-                       palette[3 * i + 2];
+    image.palette[i] = std::uint32_t{palette[3 * i]} << 16 |
+                       std::uint32_t{palette[3 * i + 1]} << 8 | palette[3 * i + 2];
   }
   return image;
 }

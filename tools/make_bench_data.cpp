@@ -29,8 +29,10 @@
 #include <string>
 #include <vector>
 
-#include "support/bytes_io.hpp"
 #include "recipe.hpp"
+#include "support/bytes_io.hpp"
+#include "text/code_page.hpp"
+#include "vantrix/codecs.hpp"
 
 namespace {
 
@@ -38,6 +40,7 @@ using vantrix::Bytes;
 
 struct Rgba {
   std::uint8_t red = 0, green = 0, blue = 0, alpha = 255;
+  bool operator==(const Rgba&) const = default;
 };
 
 struct Picture {
@@ -192,6 +195,35 @@ std::optional<Bytes> encodeXyz(const Picture& picture) {
   }
   xyz.resize(header + packedSize);
   return xyz;
+}
+
+// The picture with a painter's grain: a share of its pixels take one of its other colours at
+// random, so it holds no new colour but packs about as badly as the drawn face sets of a real
+// game (some 27 KB for 192 x 192).
+Picture grained(Picture picture, double share, std::uint64_t seed) {
+  std::vector<Rgba> colours;
+  for (const Rgba& pixel : picture.pixels) {
+    if (std::find(colours.begin(), colours.end(), pixel) == colours.end()) colours.push_back(pixel);
+  }
+  Random random(seed);
+  for (Rgba& pixel : picture.pixels) {
+    if (random.unit() < share) pixel = colours[random.next() % colours.size()];
+  }
+  return picture;
+}
+
+// As the engine's own writer writes XYZ pictures (and vantrix's): a megabyte of zeros after the
+// pixels, which every reader inflates and checks.
+std::optional<Bytes> encodeXyzWithTrailer(const Picture& picture) {
+  const std::optional<Indexed> colours = indexed(picture);
+  if (!colours) return std::nullopt;
+  vantrix::IndexedImage image{picture.width, picture.height, colours->indices, {}};
+  for (std::size_t i = 0; i < colours->palette.size() / 3; ++i) {
+    image.palette[i] = std::uint32_t{colours->palette[3 * i]} << 16 |
+                       std::uint32_t{colours->palette[3 * i + 1]} << 8 |
+                       colours->palette[3 * i + 2];
+  }
+  return vantrix::encodeXyz(image);
 }
 
 // colourType 2 (RGB), 6 (RGBA) or 3 (palette, in order of first appearance).
@@ -429,7 +461,8 @@ Picture photograph(std::uint32_t size) {
 // ---- The game ----------------------------------------------------------------------------
 
 // A save whose party of four shows faces from the face sets named, each with its index.
-std::string gameSave(const std::array<std::pair<const char*, std::uint32_t>, 4>& faces) {
+std::string gameSave(const std::array<std::pair<const char*, std::uint32_t>, 4>& faces,
+                     const char* hero = "Mira") {
   using recipe::chunk;
   using recipe::doubleBytes;
   using recipe::field;
@@ -441,7 +474,7 @@ std::string gameSave(const std::array<std::pair<const char*, std::uint32_t>, 4>&
     party +=
         field(21 + 2 * slot, faces[slot].first) + field(22 + 2 * slot, number(faces[slot].second));
   }
-  save += chunk(100, field(1, doubleBytes(savedAt)) + field(11, "Mira") + field(12, number(27)) +
+  save += chunk(100, field(1, doubleBytes(savedAt)) + field(11, hero) + field(12, number(27)) +
                          field(13, number(1480)) + party);
   save += chunk(101, field(11, number(2345678)));
   save += field(104, "party and map data the preview does not read");
@@ -454,6 +487,55 @@ bool writeFile(const std::filesystem::path& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
+}
+
+// The path of a UTF-8 file name.
+std::filesystem::path utf8Path(const std::string& name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+// A Japanese game's Chinese edition, as one was measured: its save names three XYZ face sets
+// in Shift-JIS bytes, while its files carry those bytes read as GBK (so each is found only by
+// the third code page tried), among the other files of a game folder and many other face
+// sets of non-ASCII names; two of the party share a face set. Nothing but the three face sets
+// is read, so the other files are empty.
+bool writeCjkGame(const std::filesystem::path& game, const std::array<Bytes, 3>& faceSets) {
+  namespace fs = std::filesystem;
+  // 主人公, 仲間 and 敵役 in Shift-JIS; the hero アレックス.
+  const std::string names[3] = {"\x8E\xE5\x90\x6C\x8C\xF6", "\x92\x87\x8A\xD4", "\x93\x47\x96\xF0"};
+  const std::string save = gameSave({{{names[0].c_str(), 0},
+                                      {names[1].c_str(), 5},
+                                      {names[0].c_str(), 9},
+                                      {names[2].c_str(), 15}}},
+                                    "\x83\x41\x83\x8C\x83\x62\x83\x4E\x83\x58");
+  bool ok = true;
+  for (const char* folder :
+       {"Backdrop", "Battle", "CharSet", "ChipSet", "FaceSet", "GameOver", "Monster", "Movie",
+        "Music", "Panorama", "Picture", "Sound", "System", "Title"}) {
+    fs::create_directories(game / folder);
+  }
+  for (int slot = 1; slot <= 15; ++slot) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Save%02d.lsd", slot);
+    ok = writeFile(game / name, Bytes(save.begin(), save.end())) && ok;
+  }
+  for (const char* file : {"RPG_RT.exe", "RPG_RT.ini", "RPG_RT.ldb", "RPG_RT.lmt", "ultimate.dll"})
+    ok = writeFile(game / file, {}) && ok;
+  for (int map = 1; map <= 40; ++map) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Map%04d.lmu", map);
+    ok = writeFile(game / name, {}) && ok;
+  }
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::optional<std::string> gbk = vantrix::decodeToUtf8(names[i], vantrix::CodePage::gbk);
+    ok = gbk && writeFile(game / "FaceSet" / utf8Path(*gbk + ".xyz"), faceSets[i]) && ok;
+  }
+  // Thirty more face sets, named in Chinese as the edition names them.
+  for (int i = 0; i < 30; ++i) {
+    const std::string name = "\xE8\xA7\x92\xE8\x89\xB2" + std::to_string(i) + ".xyz";  // 角色<i>
+    ok = writeFile(game / "FaceSet" / utf8Path(name), {}) && ok;
+  }
+  return ok;
 }
 
 }  // namespace
@@ -522,6 +604,15 @@ int main(int argc, char** argv) {
       std::cerr << "cannot write " << (folder / output.name) << "\n";
       return 1;
     }
+  }
+  const std::optional<Bytes> actorsFull = encodeXyzWithTrailer(grained(actors, 0.8, 1));
+  const std::optional<Bytes> monstersFull = encodeXyzWithTrailer(grained(monsters, 0.8, 2));
+  const std::optional<Bytes> villainsFull = encodeXyzWithTrailer(
+      grained(faceSet(kHeroes, /*smooth=*/false, /*seeThroughBackdrop=*/false), 0.8, 3));
+  if (!actorsFull || !monstersFull || !villainsFull ||
+      !writeCjkGame(folder / "cjk-game", {*actorsFull, *monstersFull, *villainsFull})) {
+    std::cerr << "cannot write " << (folder / "cjk-game") << "\n";
+    return 1;
   }
   return 0;
 }
