@@ -25,7 +25,7 @@ Decoded decode(ByteView file, const DecodeLimits& limits) {
   Decoded decoded;
   Arena memory;
   // Borrowed memory holds bytes of no meaning.
-  memory.borrow(70000).span()[0] = 0xA5;
+  memory.borrow(Use::window, 70000).span()[0] = 0xA5;
   decoded.error = decodeXyz(file, decoded.picture, decoded.colours, limits, memory);
   return decoded;
 }

@@ -1,5 +1,7 @@
 #include "api/conversion.hpp"
 
+#include <algorithm>
+
 #include "api/guard.hpp"
 #include "common/arena.hpp"
 #include "document/preview_document.hpp"
@@ -40,11 +42,13 @@ class SourceFiles final : public FaceFiles {
   std::optional<std::vector<std::string>> listFolder(const std::string& path) override {
     return source_.listFolder(sourcePath(path));
   }
-  bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into) override {
-    std::optional<std::vector<std::uint8_t>> bytes = source_.readFile(sourcePath(path));
-    if (!bytes || bytes->size() > maxBytes) return false;
-    into = std::move(*bytes);
-    return true;
+  std::optional<Lent> readFile(const std::string& path, std::uint64_t maxBytes,
+                               Arena& memory) override {
+    const std::optional<std::vector<std::uint8_t>> bytes = source_.readFile(sourcePath(path));
+    if (!bytes || bytes->size() > maxBytes) return std::nullopt;
+    Lent lent = memory.borrow(Use::file, bytes->size());
+    std::copy(bytes->begin(), bytes->end(), lent.data());
+    return lent;
   }
 
  private:

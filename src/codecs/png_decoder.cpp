@@ -338,7 +338,7 @@ class RowRestorer final : public InflateSink {
         filters_(pngFiltersFor(info.filterUnit)),
         indices_(indices),
         plain_(plain),
-        rows_(memory.borrow(4 * strideFor(plans_))),
+        rows_(memory.borrow(Use::rows, 4 * strideFor(plans_))),
         stride_(strideFor(plans_)) {
     // Zeros above each pass's first row; three rows to fill, restore and keep waiting. Each
     // has its filter type byte first and room after it that the converters may read.
@@ -552,7 +552,7 @@ PngError decode(ByteView file, std::uint8_t* writable, PngTarget& target, PngPix
   if (!target.begin(width, height, indices ? 1 : 4, !plain)) return PngError::outOfMemory;
   RowRestorer rows(info, planPasses(info, *passes, width, height, limits.shown), height, target,
                    pixels, indices, plain, memory);
-  Lent window = memory.borrow(std::min(info.scanlineSize, kScanlineWindow));
+  Lent window = memory.borrow(Use::window, std::min(info.scanlineSize, kScanlineWindow));
   // A damaged stream is refused for that even when a filter type was found bad first.
   const PngError inflated = inflateError(
       inflateZlib(info.imageData, info.scanlineSize, window.span(), rows), info.scanlineSize);

@@ -119,7 +119,7 @@ XyzError decodeXyz(ByteView file, PictureTarget& target, XyzColours& colours,
   const std::uint32_t keptHeight = std::min(size.height, limits.keptHeight);
   if (!target.begin(keptWidth, keptHeight, 1, false)) return XyzError::outOfMemory;
   XyzRows rows(size, keptWidth, keptHeight, target, colours);
-  Lent window = memory.borrow(std::min(room, kStreamWindow));
+  Lent window = memory.borrow(Use::window, std::min(room, kStreamWindow));
   return inflateError(inflateZlib(data, room, window.span(), rows), pixelEnd);
 }
 

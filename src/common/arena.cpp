@@ -1,7 +1,5 @@
 #include "common/arena.hpp"
 
-#include <algorithm>
-
 namespace vantrix {
 namespace {
 
@@ -12,42 +10,24 @@ constexpr std::size_t kMostKept = std::size_t{2} << 20;
 }  // namespace
 
 Lent::~Lent() {
-  if (arena_) arena_->keep(std::move(bytes_));
+  if (arena_) arena_->keep(use_, std::move(bytes_));
 }
 
-Bytes Arena::take(std::size_t size) {
-  // Of the kept buffers with room the smallest, else the largest.
-  auto roomy = [size](const Bytes& b) { return b.capacity() >= size; };
-  auto better = [&](const Bytes& a, const Bytes& b) {
-    if (roomy(a) != roomy(b)) return roomy(a);
-    return roomy(a) ? a.capacity() < b.capacity() : a.capacity() > b.capacity();
-  };
-  Bytes bytes;
-  if (const auto best = std::min_element(kept_.begin(), kept_.end(), better); best != kept_.end()) {
-    bytes = std::move(*best);
-    kept_.erase(best);
+Lent Arena::borrow(Use use, std::size_t size) {
+  Buffer bytes = std::move(kept_[static_cast<std::size_t>(use)]);
+  if (bytes.capacity() < size) {
+    // Too small: its storage goes back first, for the allocator to lend again, and the new
+    // one is exactly as large (growing by resize() would double it).
+    bytes = Buffer();
+    bytes.reserve(size);
   }
-  return bytes;
-}
-
-Lent Arena::borrow(std::size_t size) {
-  Bytes bytes = take(size);
   bytes.resize(size);
-  return Lent(this, std::move(bytes));
+  return Lent(this, use, std::move(bytes));
 }
 
-Lent Arena::borrowLast() {
-  Bytes bytes;
-  if (!kept_.empty()) {
-    bytes = std::move(kept_.back());
-    kept_.pop_back();
-  }
-  bytes.clear();
-  return Lent(this, std::move(bytes));
-}
-
-void Arena::keep(Bytes bytes) {
-  if (bytes.capacity() > 0 && bytes.capacity() <= kMostKept) kept_.push_back(std::move(bytes));
+void Arena::keep(Use use, Buffer bytes) {
+  Buffer& kept = kept_[static_cast<std::size_t>(use)];
+  if (bytes.capacity() <= kMostKept && bytes.capacity() > kept.capacity()) kept = std::move(bytes);
 }
 
 }  // namespace vantrix

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <vector>
 
 #include "common/bytes.hpp"
 
@@ -11,10 +11,19 @@ namespace vantrix {
 
 class Arena;
 
+// What a conversion borrows memory for. A buffer handed back is lent again for the same use.
+enum class Use {
+  file,     // a face set file's bytes
+  window,   // the inflater's window
+  rows,     // a decoder's rows being restored
+  picture,  // the rows a decoder draws into
+};
+
 // A buffer borrowed from an Arena, handed back when it goes.
 class Lent {
  public:
-  Lent(Lent&& other) noexcept : arena_(other.arena_), bytes_(std::move(other.bytes_)) {
+  Lent(Lent&& other) noexcept
+      : arena_(other.arena_), use_(other.use_), bytes_(std::move(other.bytes_)) {
     other.arena_ = nullptr;
   }
   Lent& operator=(Lent&&) = delete;
@@ -23,20 +32,21 @@ class Lent {
   std::uint8_t* data() { return bytes_.data(); }
   std::size_t size() const { return bytes_.size(); }
   std::span<std::uint8_t> span() { return bytes_; }
-  // For a reader that sizes the buffer itself (a file read).
-  Bytes& bytes() { return bytes_; }
+  // Fewer bytes than were borrowed, for a reader that ends up with less (a file that shrank).
+  void shrink(std::size_t size) { bytes_.resize(size); }
 
  private:
   friend class Arena;
-  Lent(Arena* arena, Bytes bytes) : arena_(arena), bytes_(std::move(bytes)) {}
+  Lent(Arena* arena, Use use, Buffer bytes) : arena_(arena), use_(use), bytes_(std::move(bytes)) {}
   Arena* arena_;
-  Bytes bytes_;
+  Use use_;
+  Buffer bytes_;
 };
 
 // The memory of one conversion, lent to its steps in turn: the face set files' bytes and the
-// decoders' working room. A buffer handed back is lent again to the next step it fits, so a
-// conversion's second face set is read and decoded in pages its first one touched: fresh pages,
-// not computing, are much of a small conversion's cost.
+// decoders' working room. A buffer handed back is lent again for the same use, so a
+// conversion's second face set is read and decoded in pages its first one touched: fresh
+// pages, not computing, are much of a small conversion's cost.
 class Arena {
  public:
   Arena() = default;
@@ -44,18 +54,14 @@ class Arena {
   Arena& operator=(const Arena&) = delete;
 
   // `size` bytes of unspecified content. Throws std::bad_alloc when they cannot be had.
-  Lent borrow(std::size_t size);
-  // An empty buffer for a reader that learns its size as it goes: the one handed back last,
-  // which, as a conversion reads its files one after another, is the last file's.
-  Lent borrowLast();
+  Lent borrow(Use use, std::size_t size);
   // Hands the kept buffers back to the system, for what is allocated next to reuse.
-  void release() { kept_.clear(); }
+  void release() { kept_ = {}; }
 
  private:
   friend class Lent;
-  Bytes take(std::size_t size);
-  void keep(Bytes bytes);
-  std::vector<Bytes> kept_;
+  void keep(Use use, Buffer bytes);
+  std::array<Buffer, 4> kept_;
 };
 
 }  // namespace vantrix

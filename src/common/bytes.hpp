@@ -3,7 +3,10 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace vantrix {
@@ -12,6 +15,31 @@ namespace vantrix {
 // which holds any byte value as well.
 using Bytes = std::vector<std::uint8_t>;
 using ByteView = std::span<const std::uint8_t>;
+
+// An allocator whose containers leave new elements unset unless given a value: a buffer about
+// to be written need not be zero-filled first, which would touch every page of it when the
+// work may reach only some.
+template <class T>
+struct UnsetAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UnsetAllocator<U>;
+  };
+  UnsetAllocator() = default;
+  template <class U>
+  UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// Working memory of files and decoders: bytes left unset until written.
+using Buffer = std::vector<std::uint8_t, UnsetAllocator<std::uint8_t>>;
 
 inline std::uint16_t readLe16(const std::uint8_t* p) {
   return static_cast<std::uint16_t>(p[0] | (p[1] << 8));

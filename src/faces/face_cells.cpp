@@ -34,8 +34,9 @@ bool cellCorner(int index, std::uint32_t& x, std::uint32_t& y) {
 
 void fill(FaceCell& cell, int bytesPerPixel, std::uint32_t value) {
   cell.bytesPerPixel = bytesPerPixel;
+  cell.pixels.resize(std::size_t{kFaceSize} * kFaceSize * static_cast<std::size_t>(bytesPerPixel));
   if (bytesPerPixel == 1) {
-    std::memset(cell.pixels.data(), static_cast<int>(value & 0xFF), kFaceSize * kFaceSize);
+    std::fill(cell.pixels.begin(), cell.pixels.end(), static_cast<std::uint8_t>(value));
     return;
   }
   for (std::size_t at = 0; at < cell.pixels.size(); at += 4)
@@ -48,17 +49,11 @@ void fill(FaceCell& cell, int bytesPerPixel, std::uint32_t value) {
 class FaceCells final : public PngTarget {
  public:
   FaceCells(const std::set<int>& faces, int bytesPerPixel, Arena& memory)
-      : memory_(memory), bytesPerPixel_(bytesPerPixel) {
-    const bool trueColour = bytesPerPixel == 4;
+      : faces_(faces), memory_(memory), bytesPerPixel_(bytesPerPixel) {
     for (int index : faces) {
       std::uint32_t x = 0;
       std::uint32_t y = 0;
-      const bool onCanvas = cellCorner(index, x, y);
-      fill(cells_[index], bytesPerPixel,
-           !trueColour ? 0
-           : onCanvas  ? kTrueColourBackground
-                       : kTrueColourMask);
-      if (onCanvas) {
+      if (cellCorner(index, x, y)) {
         shown_ = {std::min(shown_.left, x), std::min(shown_.top, y),
                   std::max(shown_.right, x + kFaceSize), std::max(shown_.bottom, y + kFaceSize)};
       }
@@ -72,7 +67,7 @@ class FaceCells final : public PngTarget {
   // covers them all: a cell it leaves uncovered shows a background no index stands for.
   bool takesIndices(std::uint32_t width, std::uint32_t height,
                     const std::array<std::uint32_t, 256>& colours) override {
-    for (const auto& [index, cell] : cells_) {
+    for (int index : faces_) {
       std::uint32_t x = 0;
       std::uint32_t y = 0;
       if (cellCorner(index, x, y) && (x + kFaceSize > width || y + kFaceSize > height)) {
@@ -86,22 +81,15 @@ class FaceCells final : public PngTarget {
   bool begin(std::uint32_t width, std::uint32_t height, int bytesPerPixel, bool anyOrder) override {
     width_ = width;
     height_ = height;
-    if (bytesPerPixel != bytesPerPixel_) {
-      // Indices of a palette picture, which cover every cell on the canvas.
-      indices_ = true;
-      bytesPerPixel_ = bytesPerPixel;
-      for (auto& [index, cell] : cells_) {
-        std::uint32_t x = 0;
-        std::uint32_t y = 0;
-        if (cellCorner(index, x, y)) cell.bytesPerPixel = bytesPerPixel;
-      }
-    }
-    pitch_ = std::size_t{width} * static_cast<std::size_t>(bytesPerPixel_);
+    // Indices of a palette picture (which cover every cell on the canvas), or the canvas's pixels.
+    indices_ = bytesPerPixel != bytesPerPixel_;
+    makeCells(bytesPerPixel);
+    pitch_ = std::size_t{width} * static_cast<std::size_t>(bytesPerPixel);
     // Rows asked for in any order (an interlaced picture's) are all held; others one at a time.
-    rows_.emplace(memory_.borrow(anyOrder ? pitch_ * height : pitch_));
+    rows_.emplace(memory_.borrow(Use::picture, anyOrder ? pitch_ * height : pitch_));
     anyOrder_ = anyOrder;
-    if (anyOrder && bytesPerPixel_ == 1) std::memset(rows_->data(), 0, rows_->size());
-    if (anyOrder && bytesPerPixel_ == 4) {
+    if (anyOrder && bytesPerPixel == 1) std::memset(rows_->data(), 0, rows_->size());
+    if (anyOrder && bytesPerPixel == 4) {
       for (std::size_t at = 0; at < rows_->size(); at += 4)
         writeLe32(rows_->data() + at, kTrueColourBackground);
     }
@@ -112,14 +100,15 @@ class FaceCells final : public PngTarget {
     if (anyOrder_) return rows_->data() + y * pitch_;
     // A row held one at a time gives the background again; rows of four bytes a pixel come
     // only from PNG decodes, which write all a face needs of every row.
-    if (bytesPerPixel_ == 1) std::memset(rows_->data(), 0, pitch_);
+    if (pitch_ == width_) std::memset(rows_->data(), 0, pitch_);
     return rows_->data();
   }
 
   void rowDone(std::uint32_t y) override { keep(y, rows_->data()); }
 
-  // The cells, once the decoder is done.
+  // The cells, once the decoder is done (all of the background where it drew nothing).
   FaceSetCells take(const Palette& palette) {
+    if (cells_.empty()) makeCells(bytesPerPixel_);
     if (anyOrder_) {
       for (std::uint32_t y = 0; y < height_; ++y)
         keep(y, rows_->data() + y * pitch_);
@@ -133,20 +122,36 @@ class FaceCells final : public PngTarget {
   }
 
  private:
+  // Each face's cell, of the canvas's background; one off the canvas of the mask colour, in
+  // the canvas's depth whatever the picture's.
+  void makeCells(int bytesPerPixel) {
+    const bool trueColour = bytesPerPixel_ == 4;
+    for (int index : faces_) {
+      std::uint32_t x = 0;
+      std::uint32_t y = 0;
+      if (!cellCorner(index, x, y)) {
+        fill(cells_[index], bytesPerPixel_, trueColour ? kTrueColourMask : 0);
+      } else {
+        fill(cells_[index], bytesPerPixel, bytesPerPixel == 4 ? kTrueColourBackground : 0);
+      }
+    }
+  }
+
   // The pixels of canvas row y that lie in a cell go into it.
   void keep(std::uint32_t y, const std::uint8_t* row) {
-    const auto unit = static_cast<std::size_t>(bytesPerPixel_);
     for (auto& [index, cell] : cells_) {
       std::uint32_t x = 0;
       std::uint32_t top = 0;
       if (!cellCorner(index, x, top) || y < top || y >= top + kFaceSize || x >= width_) continue;
+      const auto unit = static_cast<std::size_t>(cell.bytesPerPixel);
       const std::uint32_t count = std::min<std::uint32_t>(kFaceSize, width_ - x);
       std::memcpy(cell.pixels.data() + (y - top) * kFaceSize * unit, row + x * unit, count * unit);
     }
   }
 
+  const std::set<int>& faces_;
   Arena& memory_;
-  int bytesPerPixel_;
+  const int bytesPerPixel_;  // of the canvas
   std::map<int, FaceCell> cells_;
   PixelArea shown_{UINT32_MAX, UINT32_MAX, 0, 0};
   std::array<std::uint32_t, 256> colours_{};

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <vector>
 
 #include "codecs/bmp_writer.hpp"
 #include "common/arena.hpp"
@@ -22,7 +23,7 @@ inline constexpr int kFacesPerRow = 4;
 // One face: 48 × 48 pixels, rows top first, palette indices or colours 0xAARRGGBB.
 struct FaceCell {
   int bytesPerPixel = 1;
-  std::array<std::uint8_t, kFaceSize * kFaceSize * 4> pixels{};
+  std::vector<std::uint8_t> pixels;  // 48 × 48 × bytesPerPixel
 
   BmpPicture picture() const {
     return {pixels.data(), kFaceSize, kFaceSize,

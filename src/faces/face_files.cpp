@@ -11,8 +11,9 @@ class DiskFiles final : public FaceFiles {
   std::optional<std::vector<std::string>> listFolder(const std::string& path) override {
     return platform::listFolder(path);
   }
-  bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into) override {
-    return platform::readFile(path, maxBytes, into);
+  std::optional<Lent> readFile(const std::string& path, std::uint64_t maxBytes,
+                               Arena& memory) override {
+    return platform::readFile(path, maxBytes, memory);
   }
   std::string pathOfName(std::string_view name) override {
     return platform::pathFromSystemName(name);

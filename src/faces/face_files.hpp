@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/bytes.hpp"
+#include "common/arena.hpp"
 
 namespace vantrix {
 
@@ -20,9 +20,10 @@ class FaceFiles {
   virtual bool isReadableFile(const std::string& path) = 0;
   // The names in a folder, or nothing when it cannot be listed.
   virtual std::optional<std::vector<std::string>> listFolder(const std::string& path) = 0;
-  // The file's bytes into `into` (its memory reused); false for a file larger than maxBytes,
-  // as well as for one that cannot be read.
-  virtual bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into) = 0;
+  // The file's bytes in memory borrowed from `memory`; nothing for a file larger than
+  // maxBytes, as well as for one that cannot be read.
+  virtual std::optional<Lent> readFile(const std::string& path, std::uint64_t maxBytes,
+                                       Arena& memory) = 0;
   // The path a name from a save names in these files: on disk the system's reading of its
   // bytes (the ANSI code page on Windows), elsewhere the bytes themselves.
   virtual std::string pathOfName(std::string_view name) { return std::string(name); }

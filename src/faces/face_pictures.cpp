@@ -30,39 +30,43 @@ FacePictures::FacePictures(const std::array<FaceSlot, 4>& faces, FaceSetLookup& 
     wanted[known->second->path].insert(face.index);
     if (!codePage_) codePage_ = known->second->codePage;
   }
-  std::map<std::string, std::optional<FaceSetCells>> decoded;
   for (std::size_t slot = 0; slot < faces.size(); ++slot) {
     const FaceSetFile* file = fileOf[slot];
     if (!file) continue;
-    auto cells = decoded.find(file->path);
-    if (cells == decoded.end()) {
-      Lent bytes = memory.borrowLast();
+    auto cells = decoded_.find(file->path);
+    if (cells == decoded_.end()) {
       std::optional<FaceSetCells> cut;
-      if (lookup.read(*file, bytes.bytes())) {
-        cut = cutFaces(file->kind, bytes.bytes(), wanted[file->path], memory);
+      if (std::optional<Lent> bytes = lookup.read(*file, memory)) {
+        cut = cutFaces(file->kind, bytes->span(), wanted[file->path], memory);
       }
-      cells = decoded.emplace(file->path, std::move(cut)).first;
+      cells = decoded_.emplace(file->path, std::move(cut)).first;
     }
     if (!cells->second) continue;
-    const FaceSetCells& set = *cells->second;
-    pictures_[slot] = Picture{set.cells.at(faces[slot].index), set.palette, set.indices};
+    setOf_[slot] = &*cells->second;
+    indexOf_[slot] = faces[slot].index;
   }
 }
 
+const FaceCell* FacePictures::cellOf(int slot, const FaceSetCells** set) const {
+  *set = setOf_.at(static_cast<std::size_t>(slot - 1));
+  return *set ? &(*set)->cells.at(indexOf_[static_cast<std::size_t>(slot - 1)]) : nullptr;
+}
+
 void FacePictures::appendBitmap(int slot, std::string& text) const {
-  const std::optional<Picture>& picture = pictures_.at(static_cast<std::size_t>(slot - 1));
-  if (!picture) return;
+  const FaceSetCells* set = nullptr;
+  const FaceCell* cell = cellOf(slot, &set);
+  if (!cell) return;
   std::array<std::uint8_t, kFaceBmpBytes> bmp;
-  const std::size_t size =
-      encodeBmp(picture->cell.picture(), picture->palette, bmp, picture->indices);
+  const std::size_t size = encodeBmp(cell->picture(), set->palette, bmp, set->indices);
   appendBase64(text, ByteView(bmp.data(), size));
 }
 
 std::size_t FacePictures::textSize() const {
   std::size_t size = 0;
-  for (const std::optional<Picture>& picture : pictures_) {
-    if (picture) {
-      size += (bmpFileSize(picture->cell.picture(), picture->indices).value_or(0) + 2) / 3 * 4;
+  for (int slot = 1; slot <= 4; ++slot) {
+    const FaceSetCells* set = nullptr;
+    if (const FaceCell* cell = cellOf(slot, &set)) {
+      size += (bmpFileSize(cell->picture(), set->indices).value_or(0) + 2) / 3 * 4;
     }
   }
   return size;

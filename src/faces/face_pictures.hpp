@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -28,12 +29,12 @@ class FacePictures {
   std::optional<CodePage> codePage() const { return codePage_; }
 
  private:
-  struct Picture {
-    FaceCell cell;
-    Palette palette;
-    BmpIndices indices;
-  };
-  std::array<std::optional<Picture>, 4> pictures_;
+  // The cell of a slot's face in its face set's cells, or nothing.
+  const FaceCell* cellOf(int slot, const FaceSetCells** set) const;
+
+  std::map<std::string, std::optional<FaceSetCells>> decoded_;  // by the face set file's path
+  std::array<const FaceSetCells*, 4> setOf_{};
+  std::array<int, 4> indexOf_{};
   std::optional<CodePage> codePage_;
 };
 

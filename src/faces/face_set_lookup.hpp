@@ -48,10 +48,9 @@ class FaceSetLookup {
   std::optional<FaceSetFile> find(std::string_view name);
   // The FaceSet folder the face sets are looked for in first, with a trailing separator.
   const std::string& folder() const { return folder_; }
-  // The file's bytes into `into`; false when it is larger than kMaxFaceSetFileBytes or cannot
-  // be read.
-  bool read(const FaceSetFile& file, Bytes& into) {
-    return files_.readFile(file.path, kMaxFaceSetFileBytes, into);
+  // The file's bytes; nothing when it is larger than kMaxFaceSetFileBytes or cannot be read.
+  std::optional<Lent> read(const FaceSetFile& file, Arena& memory) {
+    return files_.readFile(file.path, kMaxFaceSetFileBytes, memory);
   }
 
  private:

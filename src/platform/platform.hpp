@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/arena.hpp"
 #include "common/bytes.hpp"
 #include "common/paths.hpp"
 
@@ -40,10 +41,10 @@ std::string systemNameFromWide(std::wstring_view name);
 // blocks or reads without end.
 std::optional<Bytes> readFile(const std::string& path);
 
-// readFile into `into` (its memory reused), for a file that may be no larger than maxBytes: a
-// larger one gives false, decided from its size on the opened file before a byte is read, so
-// its size costs nothing. False too where readFile gives nothing.
-bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into);
+// readFile into memory borrowed from `memory`, for a file that may be no larger than maxBytes:
+// a larger one gives nothing, decided from its size on the opened file before a byte is read,
+// so its size costs nothing.
+std::optional<Lent> readFile(const std::string& path, std::uint64_t maxBytes, Arena& memory);
 
 // True when readFile would give the file's bytes: it exists, is no folder and can be opened.
 bool isReadableFile(const std::string& path);

@@ -201,37 +201,58 @@ std::string pathFromSystemName(std::string_view name) {
   return std::string(name);
 }
 
-std::optional<Bytes> readFile(const std::string& path) {
-  Bytes bytes;
-  if (!readFile(path, UINT64_MAX, bytes)) return std::nullopt;
-  return bytes;
-}
+namespace {
 
-bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into) {
-  into.clear();
+// Reads the file into the storage `room(size)` gives for its size, and returns how many bytes
+// it read (fewer when the file shrank meanwhile), or nothing when readFile gives nothing.
+template <class Room>
+std::optional<std::size_t> readInto(const std::string& path, std::uint64_t maxBytes, Room room) {
   const Found found = lookAt(path);
-  if (found == Found::nothing) return false;
-  if (found == Found::device) return true;
+  if (found == Found::nothing) return std::nullopt;
+  if (found == Found::device) return room(0), 0;
   Fd fd = openForReading(path);
-  if (!fd.valid()) return false;
+  if (!fd.valid()) return std::nullopt;
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
-  if (!S_ISREG(info.st_mode)) return true;
+  if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+  if (!S_ISREG(info.st_mode)) return room(0), 0;
   const auto size = static_cast<std::uint64_t>(info.st_size);
-  if (size > maxBytes) return false;
+  if (size > maxBytes) return std::nullopt;
   // A file larger than the address space cannot be held: memory runs out, as for any other.
   if (size > SIZE_MAX) throw std::bad_alloc();
-  into.resize(static_cast<std::size_t>(size));
+  std::uint8_t* const into = room(static_cast<std::size_t>(size));
   std::size_t done = 0;
-  while (done < into.size()) {
-    ssize_t got = ::read(fd.get(), into.data() + done, into.size() - done);
+  while (done < size) {
+    ssize_t got = ::read(fd.get(), into + done, static_cast<std::size_t>(size) - done);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
+    if (got < 0) return std::nullopt;
     if (got == 0) break;  // the file shrank while we read it
     done += static_cast<std::size_t>(got);
   }
-  into.resize(done);
-  return true;
+  return done;
+}
+
+}  // namespace
+
+std::optional<Bytes> readFile(const std::string& path) {
+  Bytes bytes;
+  const auto done = readInto(path, UINT64_MAX, [&](std::size_t size) {
+    bytes.resize(size);
+    return bytes.data();
+  });
+  if (!done) return std::nullopt;
+  bytes.resize(*done);
+  return bytes;
+}
+
+std::optional<Lent> readFile(const std::string& path, std::uint64_t maxBytes, Arena& memory) {
+  std::optional<Lent> lent;
+  const auto done = readInto(path, maxBytes, [&](std::size_t size) {
+    lent.emplace(memory.borrow(Use::file, size));
+    return lent->data();
+  });
+  if (!done) return std::nullopt;
+  lent->shrink(*done);
+  return lent;
 }
 
 bool isReadableFile(const std::string& path) {

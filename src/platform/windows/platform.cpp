@@ -115,35 +115,57 @@ std::string systemNameFromWide(std::wstring_view name) {
   return narrow(name, CP_ACP);
 }
 
-std::optional<Bytes> readFile(const std::string& path) {
-  Bytes bytes;
-  if (!readFile(path, UINT64_MAX, bytes)) return std::nullopt;
-  return bytes;
-}
+namespace {
 
-bool readFile(const std::string& path, std::uint64_t maxBytes, Bytes& into) {
-  into.clear();
+// Reads the file into the storage `room(size)` gives for its size, and returns how many bytes
+// it read (fewer when the file shrank meanwhile), or nothing when readFile gives nothing.
+template <class Room>
+std::optional<std::size_t> readInto(const std::string& path, std::uint64_t maxBytes, Room room) {
   Handle file = openForReading(path);
-  if (!file.valid()) return false;
+  if (!file.valid()) return std::nullopt;
   // Consoles, printers, pipes and the like read as empty: nothing blocks or runs without end.
-  if (GetFileType(file.get()) != FILE_TYPE_DISK) return true;
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return false;
-  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) return false;
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return room(0), 0;
+  LARGE_INTEGER length{};
+  if (!GetFileSizeEx(file.get(), &length) || length.QuadPart < 0) return std::nullopt;
+  const auto size = static_cast<std::uint64_t>(length.QuadPart);
+  if (size > maxBytes) return std::nullopt;
   // A file larger than the address space cannot be held: memory runs out, as for any other.
-  if (static_cast<std::uint64_t>(size.QuadPart) > SIZE_MAX) throw std::bad_alloc();
-  into.resize(static_cast<std::size_t>(size.QuadPart));
+  if (size > SIZE_MAX) throw std::bad_alloc();
+  std::uint8_t* const into = room(static_cast<std::size_t>(size));
   std::size_t done = 0;
-  while (done < into.size()) {
-    const std::size_t left = into.size() - done;
+  while (done < size) {
+    const std::size_t left = static_cast<std::size_t>(size) - done;
     const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
     DWORD got = 0;
-    if (!ReadFile(file.get(), into.data() + done, chunk, &got, nullptr)) return false;
+    if (!ReadFile(file.get(), into + done, chunk, &got, nullptr)) return std::nullopt;
     if (got == 0) break;  // the file shrank while we read it
     done += got;
   }
-  into.resize(done);
-  return true;
+  return done;
+}
+
+}  // namespace
+
+std::optional<Bytes> readFile(const std::string& path) {
+  Bytes bytes;
+  const auto done = readInto(path, UINT64_MAX, [&](std::size_t size) {
+    bytes.resize(size);
+    return bytes.data();
+  });
+  if (!done) return std::nullopt;
+  bytes.resize(*done);
+  return bytes;
+}
+
+std::optional<Lent> readFile(const std::string& path, std::uint64_t maxBytes, Arena& memory) {
+  std::optional<Lent> lent;
+  const auto done = readInto(path, maxBytes, [&](std::size_t size) {
+    lent.emplace(memory.borrow(Use::file, size));
+    return lent->data();
+  });
+  if (!done) return std::nullopt;
+  lent->shrink(*done);
+  return lent;
 }
 
 bool isReadableFile(const std::string& path) {
