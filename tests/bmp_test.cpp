@@ -590,7 +590,7 @@ TEST(BmpWriter, PadsRowsAndReadsBack) {
   }
   const Bytes bmp = bmpOf(indices, palette);
   EXPECT_EQ(bmp.size(), 1078u + 3 * 8);
-  // Written into memory full of other bytes, and into too little, as the face loader does.
+  // Written into memory full of other bytes, and into too little, as face cutting does.
   Bytes stale(bmp.size(), 0xA5);
   EXPECT_EQ(encodeBmp(indices.view(), palette, stale), bmp.size());
   EXPECT_EQ(stale, bmp);
