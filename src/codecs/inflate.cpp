@@ -641,6 +641,14 @@ std::uint32_t adler32Scalar(std::uint32_t adler, const std::uint8_t* p, std::siz
   return s2 << 16 | s1;
 }
 
+// One run of a vector loop: s1's growth, the sums before each 16-byte step added up,
+// and the bytes weighted 16 down to 1 within their step, each added up over the run.
+struct AdlerRun {
+  std::uint64_t sum = 0;
+  std::uint64_t before = 0;
+  std::uint64_t weighted = 0;
+};
+
 #ifdef VANTRIX_X86_SIMD
 // The sums (s1, s2, not yet reduced) carried over `n` bytes, a multiple of 32, in AVX2
 // registers: 32 bytes a step, their sum for s1 and their weighted sum for s2 by one
@@ -683,44 +691,72 @@ __attribute__((target("avx2"))) void adler32Avx2(const std::uint8_t* p, std::siz
   }
 }
 
-// Sixteen bytes a step in SSE2 registers (the whole multiples of 32 in AVX2 ones where the
-// processor has them): their sum for s1, and for s2 sixteen times the sum before them plus
-// the bytes weighted 16 down to 1. Runs of 5,552 bytes keep every lane from overflowing
+// Sixteen bytes a step in SSE2 registers; `run` is a multiple of 16.
+AdlerRun adlerRun(const std::uint8_t* p, std::size_t run) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i firstWeights = _mm_setr_epi16(16, 15, 14, 13, 12, 11, 10, 9);
+  const __m128i lastWeights = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
+  __m128i sum = zero;
+  __m128i before = zero;
+  __m128i weighted = zero;
+  for (std::size_t i = 0; i < run; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    before = _mm_add_epi32(before, sum);
+    sum = _mm_add_epi32(sum, _mm_sad_epu8(bytes, zero));
+    weighted =
+        _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpacklo_epi8(bytes, zero), firstWeights));
+    weighted = _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpackhi_epi8(bytes, zero), lastWeights));
+  }
+  auto total = [](__m128i v) {
+    alignas(16) std::uint32_t lanes[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), v);
+    return std::uint64_t{lanes[0]} + lanes[1] + lanes[2] + lanes[3];
+  };
+  return {total(sum), total(before), total(weighted)};
+}
+#elif defined(VANTRIX_ARM_SIMD)
+// Sixteen bytes a step in NEON registers: pairwise widening adds for the sum, widening
+// multiplies by the weights for the weighted sum. `run` is a multiple of 16.
+AdlerRun adlerRun(const std::uint8_t* p, std::size_t run) {
+  static constexpr std::uint8_t kWeights[16] = {16, 15, 14, 13, 12, 11, 10, 9,
+                                                8,  7,  6,  5,  4,  3,  2,  1};
+  const uint8x16_t weights = vld1q_u8(kWeights);
+  uint32x4_t sum = vdupq_n_u32(0);
+  uint32x4_t before = vdupq_n_u32(0);
+  uint32x4_t weighted = vdupq_n_u32(0);
+  for (std::size_t i = 0; i < run; i += 16) {
+    const uint8x16_t bytes = vld1q_u8(p + i);
+    before = vaddq_u32(before, sum);
+    sum = vpadalq_u16(sum, vpaddlq_u8(bytes));
+    weighted = vpadalq_u16(weighted, vmull_u8(vget_low_u8(bytes), vget_low_u8(weights)));
+    weighted = vpadalq_u16(weighted, vmull_high_u8(bytes, weights));
+  }
+  return {vaddlvq_u32(sum), vaddlvq_u32(before), vaddlvq_u32(weighted)};
+}
+#endif
+
+#if defined(VANTRIX_X86_SIMD) || defined(VANTRIX_ARM_SIMD)
+// Sixteen bytes a step in vector registers (on x86-64 the whole multiples of 32 in AVX2 ones
+// where the processor has them): for s2 sixteen times the sum before each step plus the
+// step's bytes weighted 16 down to 1. Runs of 5,552 bytes keep every lane from overflowing
 // before the sums are reduced, as zlib's own loop does.
 std::uint32_t adler32Vector(std::uint32_t adler, const std::uint8_t* p, std::size_t n) {
   constexpr std::size_t kRun = 5552;
   std::uint64_t s1 = adler & 0xFFFF;
   std::uint64_t s2 = adler >> 16;
+#ifdef VANTRIX_X86_SIMD
   if (cpu::features().avx2 && n >= 32) {
     const std::size_t whole = n & ~std::size_t{31};
     adler32Avx2(p, whole, s1, s2);
     p += whole;
     n -= whole;
   }
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i firstWeights = _mm_setr_epi16(16, 15, 14, 13, 12, 11, 10, 9);
-  const __m128i lastWeights = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
+#endif
   while (n >= 16) {
     const std::size_t run = std::min(n, kRun) & ~std::size_t{15};
-    __m128i sum = zero;     // s1's growth in this run
-    __m128i before = zero;  // the sums before each step, added up
-    __m128i weighted = zero;
-    for (std::size_t i = 0; i < run; i += 16) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      before = _mm_add_epi32(before, sum);
-      sum = _mm_add_epi32(sum, _mm_sad_epu8(bytes, zero));
-      weighted =
-          _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpacklo_epi8(bytes, zero), firstWeights));
-      weighted =
-          _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpackhi_epi8(bytes, zero), lastWeights));
-    }
-    auto total = [](__m128i v) {
-      alignas(16) std::uint32_t lanes[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(lanes), v);
-      return std::uint64_t{lanes[0]} + lanes[1] + lanes[2] + lanes[3];
-    };
-    s2 += run * s1 + 16 * total(before) + total(weighted);
-    s1 += total(sum);
+    const AdlerRun sums = adlerRun(p, run);
+    s2 += run * s1 + 16 * sums.before + sums.weighted;
+    s1 += sums.sum;
     s1 %= kAdlerModulus;
     s2 %= kAdlerModulus;
     p += run;
@@ -733,8 +769,8 @@ std::uint32_t adler32Vector(std::uint32_t adler, const std::uint8_t* p, std::siz
 using Adler32 = std::uint32_t (*)(std::uint32_t adler, const std::uint8_t* p, std::size_t n);
 
 Adler32 adler32ForThisProcessor() {
-#ifdef VANTRIX_X86_SIMD
-  if (cpu::features().sse2) return adler32Vector;
+#if defined(VANTRIX_X86_SIMD) || defined(VANTRIX_ARM_SIMD)
+  if (cpu::features().sse2 || cpu::features().neon) return adler32Vector;
 #endif
   return adler32Scalar;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "codecs/inflate.hpp"
@@ -190,6 +191,38 @@ void convertRgbAlpha8Sse2(const std::uint8_t* data, std::uint32_t count, std::ui
   }
   convertRgbAlpha8<false>(data + 4 * std::size_t{i}, count - i, out + step * i, step, context);
 }
+#elif defined(VANTRIX_ARM_SIMD)
+// convertRgb8, sixteen pixels a step in NEON registers: a structured load parts the red,
+// green and blue bytes, a structured store interleaves them with alpha in the output's order.
+template <bool Rgba>
+void convertRgb8Neon(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
+                     std::size_t step, const ConvertContext& context) {
+  std::uint32_t i = 0;
+  if (step == 4) {
+    for (; i + 16 <= count; i += 16) {
+      const uint8x16x3_t rgb = vld3q_u8(data + 3 * std::size_t{i});
+      const uint8x16_t alpha = vdupq_n_u8(0xFF);
+      const uint8x16x4_t pixels = Rgba ? uint8x16x4_t{{rgb.val[0], rgb.val[1], rgb.val[2], alpha}}
+                                       : uint8x16x4_t{{rgb.val[2], rgb.val[1], rgb.val[0], alpha}};
+      vst4q_u8(out + 4 * std::size_t{i}, pixels);
+    }
+  }
+  convertRgb8<Rgba>(data + 3 * std::size_t{i}, count - i, out + step * i, step, context);
+}
+
+// convertRgbAlpha8 to 0xAARRGGBB, sixteen pixels a step: red and blue change places.
+void convertRgbAlpha8Neon(const std::uint8_t* data, std::uint32_t count, std::uint8_t* out,
+                          std::size_t step, const ConvertContext& context) {
+  std::uint32_t i = 0;
+  if (step == 4) {
+    for (; i + 16 <= count; i += 16) {
+      uint8x16x4_t pixels = vld4q_u8(data + 4 * std::size_t{i});
+      std::swap(pixels.val[0], pixels.val[2]);
+      vst4q_u8(out + 4 * std::size_t{i}, pixels);
+    }
+  }
+  convertRgbAlpha8<false>(data + 4 * std::size_t{i}, count - i, out + step * i, step, context);
+}
 #endif
 
 // Grey samples and palette indices of 1 to 8 bits share one unpacking loop.
@@ -220,6 +253,8 @@ ConvertRow converterFor(const PngInfo& info) {
       if (info.transparency) return convertRgb<1, Rgba>;
 #ifdef VANTRIX_X86_SIMD
       if (cpu.ssse3) return convertRgb8Ssse3<Rgba>;
+#elif defined(VANTRIX_ARM_SIMD)
+      if (cpu.neon) return convertRgb8Neon<Rgba>;
 #endif
       return convertRgb8<Rgba>;
     case 4:
@@ -228,6 +263,8 @@ ConvertRow converterFor(const PngInfo& info) {
       if (wide) return convertRgbAlpha<2, Rgba>;
 #ifdef VANTRIX_X86_SIMD
       if (!Rgba && cpu.sse2) return convertRgbAlpha8Sse2;
+#elif defined(VANTRIX_ARM_SIMD)
+      if (!Rgba && cpu.neon) return convertRgbAlpha8Neon;
 #endif
       return convertRgbAlpha8<Rgba>;
   }

@@ -287,6 +287,97 @@ PngFilters vectorised() {
   }
   return {undoSubSse2<Bpp>, undoUp, undoAverageSse2<Bpp>, undoPaethSse2<Bpp>, nullptr};
 }
+#elif defined(VANTRIX_ARM_SIMD)
+// ---- A pixel at a time in NEON registers, for pixels of 3 to 8 bytes ----------------------
+// As with SSE2 above: a pixel of 3 (or 6) bytes that is not its row's last moves as 4 (or 8)
+// bytes, the extra ones masked out of every prediction and written back as they were read.
+
+template <std::size_t Bpp>
+struct NeonMoves {
+  static constexpr std::size_t kWord = Bpp <= 4 ? 4 : 8;
+  static uint8x8_t load(const std::uint8_t* p, bool last) {
+    std::uint64_t v = 0;
+    std::memcpy(&v, p, Bpp == kWord || !last ? kWord : Bpp);
+    return vcreate_u8(v);
+  }
+  static void store(std::uint8_t* p, uint8x8_t pixel, bool last) {
+    const std::uint64_t v = vget_lane_u64(vreinterpret_u64_u8(pixel), 0);
+    std::memcpy(p, &v, Bpp == kWord || !last ? kWord : Bpp);
+  }
+  // The bytes a prediction may change.
+  static uint8x8_t keep() {
+    return vcreate_u8(Bpp == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * Bpp)) - 1);
+  }
+};
+
+template <std::size_t Bpp>
+void undoSubNeon(std::uint8_t* row, const std::uint8_t*, std::size_t length) {
+  using Moves = NeonMoves<Bpp>;
+  const std::size_t count = length / Bpp;
+  if (count == 0) return;
+  const uint8x8_t keep = Moves::keep();
+  uint8x8_t left = vdup_n_u8(0);
+  uint8x8_t raw = Moves::load(row, count == 1);
+  for (std::size_t k = 0; k < count; ++k) {
+    const bool last = k + 1 == count;
+    const uint8x8_t next = last ? raw : Moves::load(row + (k + 1) * Bpp, k + 2 == count);
+    left = vadd_u8(raw, vand_u8(left, keep));
+    Moves::store(row + k * Bpp, left, last);
+    raw = next;
+  }
+}
+
+template <std::size_t Bpp>
+void undoAverageNeon(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  using Moves = NeonMoves<Bpp>;
+  const std::size_t count = length / Bpp;
+  if (count == 0) return;
+  const uint8x8_t keep = Moves::keep();
+  uint8x8_t left = vdup_n_u8(0);
+  uint8x8_t raw = Moves::load(row, count == 1);
+  for (std::size_t k = 0; k < count; ++k) {
+    const bool last = k + 1 == count;
+    const uint8x8_t next = last ? raw : Moves::load(row + (k + 1) * Bpp, k + 2 == count);
+    // vhadd is floor((a + b) / 2) without the sum wrapping.
+    const uint8x8_t average = vhadd_u8(left, Moves::load(prior + k * Bpp, last));
+    left = vadd_u8(raw, vand_u8(average, keep));
+    Moves::store(row + k * Bpp, left, last);
+    raw = next;
+  }
+}
+
+template <std::size_t Bpp>
+void undoPaethNeon(std::uint8_t* row, const std::uint8_t* prior, std::size_t length) {
+  using Moves = NeonMoves<Bpp>;
+  const std::size_t count = length / Bpp;
+  if (count == 0) return;
+  const uint8x8_t keep = Moves::keep();
+  uint8x8_t a = vdup_n_u8(0);  // left
+  uint8x8_t c = vdup_n_u8(0);  // above left
+  uint8x8_t raw = Moves::load(row, count == 1);
+  for (std::size_t k = 0; k < count; ++k) {
+    const bool last = k + 1 == count;
+    const uint8x8_t next = last ? raw : Moves::load(row + (k + 1) * Bpp, k + 2 == count);
+    const uint8x8_t b = Moves::load(prior + k * Bpp, last);
+    // pa = |b - c|, pb = |a - c|, pc = |a + b - 2c|, in 16-bit lanes so none can wrap.
+    const uint16x8_t pa = vabdl_u8(b, c);
+    const uint16x8_t pb = vabdl_u8(a, c);
+    const uint16x8_t pc = vabdq_u16(vaddl_u8(a, b), vshll_n_u8(c, 1));
+    const uint8x8_t takeA = vmovn_u16(vandq_u16(vcleq_u16(pa, pb), vcleq_u16(pa, pc)));
+    const uint8x8_t takeB = vmovn_u16(vcleq_u16(pb, pc));
+    const uint8x8_t predicted = vbsl_u8(takeA, a, vbsl_u8(takeB, b, c));
+    a = vadd_u8(raw, vand_u8(predicted, keep));
+    Moves::store(row + k * Bpp, a, last);
+    c = b;
+    raw = next;
+  }
+}
+
+template <std::size_t Bpp>
+PngFilters vectorised() {
+  if (!cpu::features().neon) return bytewise<Bpp>();
+  return {undoSubNeon<Bpp>, undoUp, undoAverageNeon<Bpp>, undoPaethNeon<Bpp>, nullptr};
+}
 #else
 template <std::size_t Bpp>
 constexpr PngFilters vectorised() {

@@ -26,7 +26,7 @@ struct PngFilters {
 
 // The filters for a filter unit (bytes per complete pixel) of 1, 2, 3, 4, 6 or 8; pixels of
 // 3 bytes and more are restored a pixel at a time in vector registers where the processor
-// has them (SSE2 on x86-64), those of 1 and 2 bytes a byte at a time.
+// has them (SSE2 on x86-64, NEON on ARM64), those of 1 and 2 bytes a byte at a time.
 PngFilters pngFiltersFor(std::uint32_t filterUnit);
 
 }  // namespace vantrix
