@@ -114,7 +114,7 @@ std::string checkByHand(std::string_view doc) {
       if (at++ >= doc.size()) return "an attribute value not closed";
     }
     if (doc[at] == '>') open.push_back(element);
-    at += doc[at] == '>' ? 1 : 2;
+    at += doc[at] == '>' ? std::size_t{1} : std::size_t{2};
   }
   if (!open.empty()) return "an element not closed";
   return rootSeen ? "" : "no root element";

@@ -1,5 +1,10 @@
 // The POSIX side of the platform module.
 
+// 64-bit file sizes, offsets and inode numbers on 32-bit systems too (glibc takes this from
+// its first header on): there a file of 2 GiB or more, or any file of a file system with
+// large inode numbers, would fail stat and open with EOVERFLOW and look missing.
+#define _FILE_OFFSET_BITS 64
+
 #include "platform/platform.hpp"
 
 #include <dirent.h>
@@ -268,11 +273,17 @@ std::optional<std::vector<std::string>> listFolder(const std::string& path) {
   DIR* dir = ::opendir(path.empty() ? "." : path.c_str());
   if (dir == nullptr) return std::nullopt;
   std::vector<std::string> names;
+  // readdir gives null at the end and on an error, told apart by errno: a listing cut short
+  // is no listing, not a folder that seems to lack the rest of its names.
+  errno = 0;
   while (const dirent* entry = ::readdir(dir)) {
     std::string name = entry->d_name;
     if (name != "." && name != "..") names.push_back(std::move(name));
+    errno = 0;
   }
+  const bool complete = errno == 0;
   ::closedir(dir);
+  if (!complete) return std::nullopt;
   return names;
 }
 

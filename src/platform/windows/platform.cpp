@@ -185,7 +185,11 @@ std::optional<std::vector<std::string>> listFolder(const std::string& path) {
     std::string name = narrow(found.cFileName, CP_UTF8);
     if (name != "." && name != "..") names.push_back(std::move(name));
   } while (FindNextFileW(search, &found));
+  // The search ends with ERROR_NO_MORE_FILES; any other error cut the listing short, and a
+  // part of a folder's names is no listing of it.
+  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
+  if (!complete) return std::nullopt;
   return names;
 }
 
