@@ -19,18 +19,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/needs.sh
 
+[ $# -gt 0 ] || set -- aarch64 s390x i686
 arches=()
-for arch in "${@:-aarch64 s390x i686}"; do
-  for a in $arch; do
-    case $a in
-      aarch64 | s390x | i686) arches+=("$a") ;;
-      x86) arches+=(i686) ;;
-      *)
-        echo "run-cross-tests: unknown architecture $a (aarch64, s390x, i686 or x86)"
-        exit 2
-        ;;
-    esac
-  done
+for a in "$@"; do
+  case $a in
+    aarch64 | s390x | i686) arches+=("$a") ;;
+    x86) arches+=(i686) ;;
+    *)
+      echo "run-cross-tests: unknown architecture $a (aarch64, s390x, i686 or x86)"
+      exit 2
+      ;;
+  esac
 done
 
 # Debian's name of each architecture, its cross compiler's triple and qemu-user's program.
@@ -176,7 +175,9 @@ for arch in "${arches[@]}"; do
       Save01.lsd "$out" >/dev/null) || code=$?
     why=
     [ "$code" = "$(cat "$work/native/$name.code")" ] || why="exit $code"
-    cmp -s "$out" "$work/native/$name.xml" || why="${why:+$why, }the document differs"
+    if [ -e "$out" ] || [ -e "$work/native/$name.xml" ]; then
+      cmp -s "$out" "$work/native/$name.xml" || why="${why:+$why, }the document differs"
+    fi
     if [ -z "$launcher" ]; then
       measured=1
       kib=$(tail -1 "$work/kib")
