@@ -1,5 +1,5 @@
 # What the Linux cross builds share (linux-aarch64.cmake, linux-s390x.cmake, linux-i686.cmake
-# set VANTRIX_CROSS_TRIPLE and VANTRIX_CROSS_MULTIARCH, then include this file): Debian's cross
+# set VANTRIX_CROSS_TRIPLE, _MULTIARCH and _QEMU, then include this file): Debian's cross
 # compiler of that triple, and libraries only from the cross compiler's own folder and from
 # VANTRIX_CROSS_SYSROOT, a folder holding the target's Debian packages (zlib1g-dev,
 # libexpat1-dev) unpacked, as tools/run-cross-tests.sh makes it. Without one, the target's
