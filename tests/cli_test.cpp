@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -139,6 +140,9 @@ TEST(CommandLine, WritesTheDocument) {
 // locale: Finnish writes "%H.%M.%S"; Japanese "%H時%M分%S秒" has none.
 // The locales are compiled from the C library's sources into the folder and found there
 // through LOCPATH, whatever this machine has installed.
+constexpr const char* kLocaleByteOrder =
+    std::endian::native == std::endian::big ? "--big-endian" : "--little-endian";
+
 TEST(CommandLine, TimeSeparatorOfTheUsersLocale) {
   TempFolder folder;
   folder.write("Save01.lsd", kSave);
@@ -148,8 +152,10 @@ TEST(CommandLine, TimeSeparatorOfTheUsersLocale) {
     const std::string name = std::string(locale) + ".UTF-8";
     const fs::path compiled = folder.path() / "locales" / name;
     fs::create_directories(compiled);
-    const std::string command = std::string("localedef -i ") + locale + " -f UTF-8 '" +
-                                compiled.string() + "' >/dev/null 2>&1";
+    // Compiled locales are in the byte order of the program that reads them, which under
+    // emulation (a big-endian build under qemu-user) is not this machine's.
+    const std::string command = std::string("localedef -i ") + locale + " -f UTF-8 " +
+                                kLocaleByteOrder + " '" + compiled.string() + "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command << " (Debian's locales package)";
     auto result = runVantrix(folder.path(), {"Save01.lsd"},
                              {"LOCPATH=" + (folder / "locales"), "LC_ALL=" + name});

@@ -23,8 +23,10 @@ const fs::path kExamples = fs::path(VANTRIX_SOURCE_DIR) / "examples";
 
 TEST(ExampleGame, FilesAreWhatTheRecipeMakes) {
   testing::TempFolder made;
-  ASSERT_EQ(std::system((std::string(VANTRIX_MAKE_EXAMPLE) + " " + made.path().string()).c_str()),
-            0);
+  const std::string launcher = testing::testLauncher();
+  const std::string command =
+      (launcher.empty() ? "" : launcher + " ") + VANTRIX_MAKE_EXAMPLE + " " + made.path().string();
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
   // Every file the tool makes, and no other, in each folder it makes.
   auto filesUnder = [](const fs::path& root, const fs::path& folder) {
     std::set<fs::path> files;

@@ -630,7 +630,7 @@ TEST(Inflate, RandomDamageIsJudgedAsZlibJudgesIt) {
     Bytes stream = zlibCompress(data, round % 3 == 0 ? 1 : 6);
     const int damage = 1 + static_cast<int>(random() % 4);
     for (int d = 0; d < damage; ++d) {
-      const std::size_t at = 2 + random() % (stream.size() - 2);
+      const auto at = static_cast<std::size_t>(2 + random() % (stream.size() - 2));
       stream[at] = static_cast<std::uint8_t>(random());
     }
     std::size_t expected = data.size();

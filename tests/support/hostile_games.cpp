@@ -251,14 +251,19 @@ HostileGame pngOfSize(std::uint64_t size) {
   return {saveOfFaces("Big"), {}, {{"Big.png", {size, {{0, head}, {size - tail.size(), tail}}}}}};
 }
 
-// A BMP followed by zeros up to the size.
-HostileGame bmpOfSize(std::uint64_t size) {
+// A 192 × 192 face set BMP.
+Bytes faceSetBmp() {
   BmpRecipe recipe;
   recipe.width = 192;
   recipe.height = -192;
   recipe.palette = distinctPalette(256);
   recipe.pixelData = faceSetIndices();
-  return {saveOfFaces("Big"), {}, {{"Big.bmp", {size, {{0, buildBmp(recipe)}}}}}};
+  return buildBmp(recipe);
+}
+
+// A BMP followed by zeros up to the size.
+HostileGame bmpOfSize(std::uint64_t size) {
+  return {saveOfFaces("Big"), {}, {{"Big.bmp", {size, {{0, faceSetBmp()}}}}}};
 }
 
 // An XYZ whose stream is followed by zeros up to the size.
@@ -266,6 +271,37 @@ HostileGame xyzOfSize(std::uint64_t size) {
   return {saveOfFaces("Big"),
           {},
           {{"Big.xyz", {size, {{0, xyzFile(192, 192, zlibStream(xyzContent(192, 192)))}}}}}};
+}
+
+// Sizes that wrap a 32-bit size_t: each is refused (a BMP: left undrawn) alike on every
+// platform, never taken for the small size it wraps to, which would pass every limit.
+
+// A PNG whose header alone decides, over a stream that holds 128 KiB of zeros.
+HostileGame pngHeaderOnly(std::uint32_t width, std::uint32_t height, std::uint8_t depth,
+                          std::uint8_t colourType, std::uint8_t interlace = 0) {
+  return faceSetGame("Wrap.png", pngFile({ihdr(width, height, depth, colourType, interlace),
+                                          idat(zlibOfZeros(std::size_t{1} << 17)), iend()}));
+}
+
+HostileGame bmpRowBitsWrap() {
+  // 2^30 pixels of 4 bits: 2^32 bits a row, 0 where 32 bits wrap, so every row would lie
+  // "within" the file.
+  BmpRecipe recipe;
+  recipe.width = 1 << 30;
+  recipe.height = 192;
+  recipe.bitsPerPixel = 4;
+  recipe.palette = distinctPalette(16);
+  recipe.pixelData = Bytes(std::size_t{1} << 16, 0x5A);
+  return faceSetGame("Wrap.bmp", buildBmp(recipe));
+}
+
+// A face set BMP with 4 GiB of zeros after it (`extra` bytes more), found first, beside a
+// good XYZ face set: the large file is the face set, and gives no face, also where a file's
+// size has 32 bits.
+HostileGame largeBmpBesideAGoodXyz(std::uint64_t extra) {
+  HostileGame game = bmpOfSize(kFourGiB + extra);
+  game.faceSets.push_back({"Big.xyz", xyzFile(192, 192, zlibStream(xyzContent(192, 192)))});
+  return game;
 }
 
 }  // namespace
@@ -297,6 +333,21 @@ const std::vector<HostileRecipe>& hostileRecipes() {
       {"xyz-file-at-size-limit", [] { return xyzOfSize(kLargestFaceSet); }, 4},
       {"xyz-file-just-over-size-limit", [] { return xyzOfSize(kJustOver); }, 0},
       {"xyz-file-of-4-gib", [] { return xyzOfSize(kFourGiB); }, 0},
+      // 65,537 × 65,537 grey: 2^32 + 131,010 bytes of scanlines.
+      {"png-scanlines-wrap-32-bits", [] { return pngHeaderOnly(65537, 65537, 8, 0); }, 0},
+      // 16,384 × 65,536 RGBA: 2^32 bytes of output, 2^32 + 65,536 of scanlines.
+      {"png-output-wraps-32-bits", [] { return pngHeaderOnly(16384, 65536, 8, 6); }, 0},
+      // 2^29 × 1 RGBA of 16 bits: 2^33 bits a row.
+      {"png-row-bits-wrap-32-bits", [] { return pngHeaderOnly(1u << 29, 1, 16, 6); }, 0},
+      {"png-interlaced-wraps-32-bits", [] { return pngHeaderOnly(65537, 65537, 16, 0, 1); }, 0},
+      // 65,535 × 65,535: the pixels, palette and trailing room pass 2^32.
+      {"xyz-largest-header",
+       [] { return faceSetGame("Wrap.xyz", xyzFile(0xFFFF, 0xFFFF, zlibOfZeros(1 << 20))); }, 0},
+      {"bmp-row-bits-wrap-32-bits", bmpRowBitsWrap, 4},
+      {"bmp-of-4-gib-beside-an-xyz", [] { return largeBmpBesideAGoodXyz(0); }, 0},
+      // Its size taken in 32 bits is the size of the BMP it starts with.
+      {"bmp-of-4-gib-past-a-face-set", [] { return largeBmpBesideAGoodXyz(faceSetBmp().size()); },
+       0},
   };
   return recipes;
 }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "support/temp_folder.hpp"
@@ -35,6 +36,11 @@ void forgetOwnPeakMemory() {
 
 }  // namespace
 
+std::string testLauncher() {
+  const char* launcher = std::getenv("VANTRIX_TEST_LAUNCHER");
+  return launcher != nullptr ? launcher : "";
+}
+
 ProgramResult runVantrix(const std::string& folder, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment) {
   // Each run captures its output in files of its own.
@@ -50,7 +56,9 @@ ProgramResult runVantrix(const std::string& folder, const std::vector<std::strin
                                    0644);
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
 
+  const std::string launcher = testLauncher();
   std::vector<std::string> argumentStore = {VANTRIX_EXE};
+  if (!launcher.empty()) argumentStore.insert(argumentStore.begin(), launcher);
   argumentStore.insert(argumentStore.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& a : argumentStore)
@@ -73,12 +81,12 @@ ProgramResult runVantrix(const std::string& folder, const std::vector<std::strin
   ProgramResult result;
   pid_t pid = 0;
   forgetOwnPeakMemory();
-  if (posix_spawn(&pid, VANTRIX_EXE, &actions, nullptr, argv.data(), envp.data()) == 0) {
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
     int status = 0;
     struct rusage usage {};
     wait4(pid, &status, 0, &usage);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.peakMemoryKiB = usage.ru_maxrss;
+    result.peakMemoryKiB = launcher.empty() ? usage.ru_maxrss : 0;
   }
   posix_spawn_file_actions_destroy(&actions);
   result.output = readWholeFile(outPath);
