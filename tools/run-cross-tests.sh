@@ -10,6 +10,8 @@
 # Debian packages unpacked into build/cross/<arch>/sysroot/), then runs:
 #   - the unit tests, but HostileInputs, whose game folders the last check converts itself;
 #   - the fuzz corpus replays (fuzz/corpus/<target>/ through <target>_replay);
+#   - on aarch64, whose vector loops have scalar twins, those tests (tests/vector_suites.txt)
+#     and the replays again with VANTRIX_SCALAR=1;
 #   - the example games, each document byte for byte its examples/expected/ one;
 #   - the hostile game folders of tools/run-bounds.sh: exit code and document byte for byte
 #     the native x86-64 build's, and under 64 MiB of memory where the program runs natively
@@ -136,25 +138,35 @@ for arch in "${arches[@]}"; do
   }
 
   # The unit tests, in one run of GoogleTest's own runner: its summary gives the counts.
-  log=$work/$arch-unit.log
-  unit=0
-  (cd "$build/tests" && VANTRIX_TEST_LAUNCHER=$launcher run ./vantrix_tests --gtest_brief=1 \
-    --gtest_filter=-HostileInputs.*) >"$log" 2>&1 || unit=$?
-  grep -vE '^(Running main|Note: Google Test filter)' "$log" | grep -v '^\[  PASSED' || true
-  ok=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\..*/\1/p' "$log")
-  bad=$(grep -cE '^\[  FAILED  \] [^ ]+ \([0-9]+ ms\)' "$log" || true)
-  passed=$((passed + ${ok:-0}))
-  failed=$((failed + ${bad:-0}))
-  if [ "$unit" -ne 0 ] && [ "${bad:-0}" -eq 0 ]; then verdict failed "the unit tests (exit $unit)"; fi
-
-  for name in "${replays[@]}"; do
-    if run "$build/fuzz/${name}_replay" "fuzz/corpus/$name" >"$work/replay.log" 2>&1; then
-      verdict ok
-    else
-      cat "$work/replay.log"
-      verdict failed "fuzz corpus $name"
-    fi
-  done
+  units() { # units SCALAR FILTER
+    local log=$work/$arch-unit.log unit=0 ok bad
+    (cd "$build/tests" && VANTRIX_SCALAR=$1 VANTRIX_TEST_LAUNCHER=$launcher \
+      run ./vantrix_tests --gtest_brief=1 --gtest_filter="$2") >"$log" 2>&1 || unit=$?
+    grep -vE '^(Running main|Note: Google Test filter)' "$log" | grep -v '^\[  PASSED' || true
+    ok=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\..*/\1/p' "$log")
+    bad=$(grep -cE '^\[  FAILED  \] [^ ]+ \([0-9]+ ms\)' "$log" || true)
+    passed=$((passed + ${ok:-0}))
+    failed=$((failed + ${bad:-0}))
+    if [ "$unit" -ne 0 ] && [ "${bad:-0}" -eq 0 ]; then verdict failed "the unit tests (exit $unit)"; fi
+  }
+  replays() { # replays SCALAR
+    for name in "${replays[@]}"; do
+      if VANTRIX_SCALAR=$1 run "$build/fuzz/${name}_replay" "fuzz/corpus/$name" \
+        >"$work/replay.log" 2>&1; then
+        verdict ok
+      else
+        cat "$work/replay.log"
+        verdict failed "fuzz corpus $name${1:+ (scalar)}"
+      fi
+    done
+  }
+  units "" "-HostileInputs.*"
+  replays ""
+  # ARM64 has vector loops: what reaches them runs again on their scalar twins.
+  if [ "$arch" = aarch64 ]; then
+    units 1 "$(cat tests/vector_suites.txt)"
+    replays 1
+  fi
 
   for pair in game:Save01.xml unpacked-game:unpacked-game.xml; do
     game=${pair%%:*}
