@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <map>
@@ -73,7 +74,7 @@ TEST(ValueText, PlayingTimeMinutesAndSeconds) {
 // Every pair of bytes before the extension: tests/data/slot_ids.txt lists those that name a
 // slot, and all others give no id.
 TEST(ValueText, SlotIdOfEveryTwoCharacters) {
-  std::ifstream file(std::string(VANTRIX_TEST_DATA) + "/slot_ids.txt");
+  std::ifstream file(std::filesystem::path(VANTRIX_TEST_DATA) / "slot_ids.txt");
   ASSERT_TRUE(file) << "tests/data/slot_ids.txt is missing";
   std::map<int, std::string> ids;
   for (std::string line; std::getline(file, line);) {
