@@ -6,6 +6,7 @@
 #define _FILE_OFFSET_BITS 64
 
 #include "platform/platform.hpp"
+#include "platform/read_into.hpp"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -206,12 +207,8 @@ std::string pathFromSystemName(std::string_view name) {
   return std::string(name);
 }
 
-namespace {
-
-// Reads the file into the storage `room(size)` gives for its size, and returns how many bytes
-// it read (fewer when the file shrank meanwhile), or nothing when readFile gives nothing.
-template <class Room>
-std::optional<std::size_t> readInto(const std::string& path, std::uint64_t maxBytes, Room room) {
+std::optional<std::size_t> readInto(const std::string& path, std::uint64_t maxBytes,
+                                    const Room& room) {
   const Found found = lookAt(path);
   if (found == Found::nothing) return std::nullopt;
   if (found == Found::device) return room(0), 0;
@@ -234,30 +231,6 @@ std::optional<std::size_t> readInto(const std::string& path, std::uint64_t maxBy
     done += static_cast<std::size_t>(got);
   }
   return done;
-}
-
-}  // namespace
-
-std::optional<Bytes> readFile(const std::string& path) {
-  Bytes bytes;
-  const auto done = readInto(path, UINT64_MAX, [&](std::size_t size) {
-    bytes.resize(size);
-    return bytes.data();
-  });
-  if (!done) return std::nullopt;
-  bytes.resize(*done);
-  return bytes;
-}
-
-std::optional<Lent> readFile(const std::string& path, std::uint64_t maxBytes, Arena& memory) {
-  std::optional<Lent> lent;
-  const auto done = readInto(path, maxBytes, [&](std::size_t size) {
-    lent.emplace(memory.borrow(Use::file, size));
-    return lent->data();
-  });
-  if (!done) return std::nullopt;
-  lent->shrink(*done);
-  return lent;
 }
 
 bool isReadableFile(const std::string& path) {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/platform.hpp"
+#include "platform/read_into.hpp"
 
 namespace vantrix::platform {
 namespace {
@@ -115,12 +116,8 @@ std::string systemNameFromWide(std::wstring_view name) {
   return narrow(name, CP_ACP);
 }
 
-namespace {
-
-// Reads the file into the storage `room(size)` gives for its size, and returns how many bytes
-// it read (fewer when the file shrank meanwhile), or nothing when readFile gives nothing.
-template <class Room>
-std::optional<std::size_t> readInto(const std::string& path, std::uint64_t maxBytes, Room room) {
+std::optional<std::size_t> readInto(const std::string& path, std::uint64_t maxBytes,
+                                    const Room& room) {
   Handle file = openForReading(path);
   if (!file.valid()) return std::nullopt;
   // Consoles, printers, pipes and the like read as empty: nothing blocks or runs without end.
@@ -142,30 +139,6 @@ std::optional<std::size_t> readInto(const std::string& path, std::uint64_t maxBy
     done += got;
   }
   return done;
-}
-
-}  // namespace
-
-std::optional<Bytes> readFile(const std::string& path) {
-  Bytes bytes;
-  const auto done = readInto(path, UINT64_MAX, [&](std::size_t size) {
-    bytes.resize(size);
-    return bytes.data();
-  });
-  if (!done) return std::nullopt;
-  bytes.resize(*done);
-  return bytes;
-}
-
-std::optional<Lent> readFile(const std::string& path, std::uint64_t maxBytes, Arena& memory) {
-  std::optional<Lent> lent;
-  const auto done = readInto(path, maxBytes, [&](std::size_t size) {
-    lent.emplace(memory.borrow(Use::file, size));
-    return lent->data();
-  });
-  if (!done) return std::nullopt;
-  lent->shrink(*done);
-  return lent;
 }
 
 bool isReadableFile(const std::string& path) {
