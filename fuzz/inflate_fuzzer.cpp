@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(oursTakes == zlibTakes);
   if (zlibTakes) {
     FUZZ_CHECK(whole.bytes.size() == expected && slid.bytes == whole.bytes);
-    FUZZ_CHECK(std::memcmp(whole.bytes.data(), reference.get(), expected) == 0);
+    FUZZ_CHECK(std::equal(whole.bytes.begin(), whole.bytes.end(), reference.get()));
   }
 
   // The stream must end as zlib's inflate ends it, handed the whole stream and one byte more,
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK((ours.end == InflateEnd::overranPastInput ? InflateEnd::cut : ours.end) == theirEnd);
   if (theirEnd == InflateEnd::complete) {
     FUZZ_CHECK(ours.produced == written && whole.bytes.size() == written);
-    FUZZ_CHECK(std::memcmp(whole.bytes.data(), reference.get(), written) == 0);
+    FUZZ_CHECK(std::equal(whole.bytes.begin(), whole.bytes.end(), reference.get()));
   }
   return 0;
 }
