@@ -44,6 +44,8 @@ cmake --build "$work/linux" --parallel 2
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.txt")
 [ -n "$version" ] || { echo "make-release: no project version in $work/linux" >&2; exit 1; }
 DESTDIR=$work/stage cmake --install "$work/linux" --strip >/dev/null
+# The compiler's version notes say nothing a user needs (lintian asks for them gone).
+strip --remove-section=.comment --remove-section=.note "$work/stage/usr/bin/vantrix"
 
 # Windows: the static executable, stripped.
 cmake -S . -B "$work/windows" -G Ninja --no-warn-unused-cli \
