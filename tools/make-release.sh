@@ -46,6 +46,8 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.t
 DESTDIR=$work/stage cmake --install "$work/linux" --strip >/dev/null
 # The compiler's version notes say nothing a user needs (lintian asks for them gone).
 strip --remove-section=.comment --remove-section=.note "$work/stage/usr/bin/vantrix"
+strip --remove-section=.comment --enable-deterministic-archives \
+  "$work"/stage/usr/lib/*/libvantrix.a
 
 # Windows: the static executable, stripped.
 cmake -S . -B "$work/windows" -G Ninja --no-warn-unused-cli \
