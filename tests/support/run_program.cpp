@@ -11,7 +11,6 @@
 #endif
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -43,11 +42,11 @@ std::string testLauncher() {
 
 ProgramResult runVantrix(const std::string& folder, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment) {
-  // Each run captures its output in files of its own.
-  static std::atomic<int> runs{0};
-  const std::string tag = std::to_string(runs++);
-  const std::string outPath = folder + "/.stdout" + tag;
-  const std::string errPath = folder + "/.stderr" + tag;
+  // The output is caught in a folder of the run's own, never in FOLDER: that may be a
+  // committed example another test is reading at the same time.
+  const TempFolder capture;
+  const std::string outPath = capture / "stdout";
+  const std::string errPath = capture / "stderr";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
@@ -91,8 +90,6 @@ ProgramResult runVantrix(const std::string& folder, const std::vector<std::strin
   posix_spawn_file_actions_destroy(&actions);
   result.output = readWholeFile(outPath);
   result.errors = readWholeFile(errPath);
-  std::remove(outPath.c_str());
-  std::remove(errPath.c_str());
   return result;
 }
 
