@@ -3,9 +3,9 @@
 # in other languages) driven by playwright-core from npm, then again with more fonts, as a
 # machine with other fonts installed has them (Liberation, Droid fallback, Roboto, URW, Noto
 # CJK: unpacked in build/fonts-extra and given to Chromium alone, nothing is installed), so
-# that no font can move a face off its pixels. Leaves a screenshot in build/viewer-screenshot.png. Game folders need the page's module
-# (bash tools/run-wasm-build.sh first) and the vantrix executable, built here, whose documents
-# the page's slots must show.
+# that no font can move a face off its pixels. Leaves a screenshot in
+# build/viewer-screenshot.png. Game folders need the page's module (bash tools/run-wasm-build.sh
+# first) and the vantrix executable, built here, whose documents the page's slots must show.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/needs.sh

@@ -5,11 +5,9 @@
 //   node release.test.mjs PAGE GAME_FOLDER
 // VANTRIX_CHROMIUM names the browser (default /usr/bin/chromium).
 
-import fs from "node:fs";
-import os from "node:os";
 import path from "node:path";
 import { pathToFileURL } from "node:url";
-import { chromium } from "playwright-core";
+import { launchBrowser } from "./browser.mjs";
 
 const [pagePath, gameFolder] = process.argv.slice(2).map((arg) => path.resolve(arg));
 let passed = 0;
@@ -23,13 +21,7 @@ function checkEqual(name, expected, actual) {
   }
 }
 
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), "vantrix-release-viewer-"));
-const context = await chromium.launchPersistentContext(profile, {
-  executablePath: process.env.VANTRIX_CHROMIUM || "/usr/bin/chromium",
-  headless: true,
-  args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         "--force-color-profile=srgb"],
+const { context, close } = await launchBrowser("vantrix-release-viewer", {
   viewport: { width: 900, height: 260 },
 });
 try {
@@ -54,8 +46,7 @@ try {
   failed++;
   console.log(`FAILED: the viewer did not show the game folder: ${error.stack}`);
 } finally {
-  await context.close();
-  fs.rmSync(profile, { recursive: true, force: true });
+  await close();
 }
 // One line without a tally: the calling script counts this whole test as one check.
 console.log(`the released viewer: ${failed === 0 ? "all" : passed} of ${passed + failed} checks held`);

@@ -16,7 +16,7 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { fileURLToPath, pathToFileURL } from "node:url";
-import { chromium } from "playwright-core";
+import { launchBrowser } from "./browser.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, "..", "..");
@@ -267,13 +267,7 @@ async function waitForSlots(page, count) {
     Array.from(document.images).every((image) => image.complete), count, { timeout: 10000 });
 }
 
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), "vantrix-viewer-"));
-const context = await chromium.launchPersistentContext(profile, {
-  executablePath: process.env.VANTRIX_CHROMIUM || "/usr/bin/chromium",
-  headless: true,
-  args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         "--force-color-profile=srgb"],
+const { context, close } = await launchBrowser("vantrix-viewer", {
   viewport: { width: 900, height: 480 },
   deviceScaleFactor: 1,
 });
@@ -527,8 +521,7 @@ try {
 } catch (error) {
   check("the viewer test ran to its end", false, error.stack);
 } finally {
-  await context.close();
-  fs.rmSync(profile, { recursive: true, force: true });
+  await close();
 }
 
 console.log(`${process.env.VANTRIX_TEST_NAME || "Viewer"}: ${passed} passed, ${failed} failed`);
