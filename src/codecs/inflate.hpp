@@ -37,6 +37,9 @@ struct Inflated {
 class InflateSink {
  public:
   virtual void take(const std::uint8_t* bytes, std::size_t count) = 0;
+  // The stream's last bytes, given once its checksum holds: nothing reads them afterwards,
+  // so the sink may change them where they lie.
+  virtual void takeLast(std::uint8_t* bytes, std::size_t count) { take(bytes, count); }
 
  protected:
   ~InflateSink() = default;
@@ -49,13 +52,13 @@ inline constexpr std::size_t kMinInflateWindow = std::size_t{36} << 10;
 // Inflates the zlib stream (header, deflate data, Adler-32) at the start of `stream`, giving
 // at most `room` bytes of output. Bytes after the stream's end are ignored, as zlib ignores
 // them. The output is inflated into `window` and handed to `sink` each time the window nearly
-// fills, before it slides on, and at the end; the sink sees each byte once, in order, and on
-// any end but complete what it saw is of no use. The window holds `room` bytes or at least
-// kMinInflateWindow (a smaller one ends damaged at once). zlib's rules hold throughout: a
-// window of up to 32 KiB announced in the header, no preset dictionary, no length or distance
-// codes beyond the 286 and 30 of the format, code lengths that make complete codes (a code of
-// a single 1-bit length, or a distance code of none, is allowed, and its unused codes are
-// errors when met). Never throws and allocates nothing.
+// fills, before it slides on, and at the end once the checksum holds (takeLast); the sink sees
+// each byte once, in order, and on any end but complete what it saw is of no use. The window
+// holds `room` bytes or at least kMinInflateWindow (a smaller one ends damaged at once).
+// zlib's rules hold throughout: a window of up to 32 KiB announced in the header, no preset
+// dictionary, no length or distance codes beyond the 286 and 30 of the format, code lengths
+// that make complete codes (a code of a single 1-bit length, or a distance code of none, is
+// allowed, and its unused codes are errors when met). Never throws and allocates nothing.
 Inflated inflateZlib(ByteView stream, std::size_t room, std::span<std::uint8_t> window,
                      InflateSink& sink);
 

@@ -42,6 +42,7 @@ bool walkChunks(PngInfo& info) {
     return fail(info, PngError::badSignature);
   }
   info.readPosition = kSignature.size();
+  info.chunks.reserve(8);  // most files: one allocation
   while (info.readPosition < file.size()) {
     const std::size_t left = file.size() - info.readPosition;
     if (left < 8) return fail(info, PngError::chunkOverrun);
@@ -235,8 +236,9 @@ unsigned pngChannels(std::uint8_t colourType) {
 
 std::optional<std::vector<PngPass>> pngPasses(const PngInfo& info) {
   std::vector<PngPass> passes;
-  const int count = info.interlaceMethod == 1 ? 7 : 1;
-  for (int p = 0; p < count; ++p) {
+  const std::size_t count = info.interlaceMethod == 1 ? 7 : 1;
+  passes.reserve(count);
+  for (std::size_t p = 0; p < count; ++p) {
     PngPass pass;
     if (info.interlaceMethod == 1) {
       pass.columnStart = kAdam7[p][0];

@@ -323,6 +323,7 @@ std::vector<PassPlan> planPasses(const PngInfo& info, const std::vector<PngPass>
                                  const PixelArea& shown) {
   const std::uint32_t bitsPerPixel = pngChannels(info.colourType) * info.bitDepth;
   std::vector<PassPlan> plans;
+  plans.reserve(passes.size());
   for (const PngPass& pass : passes) {
     if (pass.rowLength == 0) continue;
     PassPlan plan;
@@ -386,9 +387,37 @@ class RowRestorer final : public InflateSink {
   PngError error() const { return error_; }
 
   void take(const std::uint8_t* bytes, std::size_t count) override {
+    restore(bytes, count, nullptr);
+  }
+  // The window's last bytes, which no match reads again: whole rows among them are restored
+  // where they lie rather than copied out first (the window has kRowSlack bytes after them).
+  void takeLast(std::uint8_t* bytes, std::size_t count) override { restore(bytes, count, bytes); }
+
+ private:
+  // `writable` is null or `bytes` itself, in which case rows may be restored in place.
+  void restore(const std::uint8_t* bytes, std::size_t count, std::uint8_t* writable) {
+    const std::uint8_t* const start = bytes;
     while (count > 0 && pass_ < plans_.size()) {
       const PassPlan& plan = plans_[pass_];
       if (at_ == 0) {
+        // Whole rows at hand, each restored: the common case, kept short.
+        while (count >= plan.rowLength && row_ >= plan.top && row_ < plan.restored &&
+               error_ == PngError::none) {
+          if (writable) {
+            current_ = writable + (bytes - start);
+          } else {
+            std::memcpy(current_, bytes, 1 + plan.length);
+          }
+          restoreRow(plan);
+          bytes += plan.rowLength;
+          count -= plan.rowLength;
+          ++row_;
+        }
+        if (row_ == plan.height) {
+          nextPass();
+          continue;
+        }
+        if (count == 0) return;
         restoring_ =
             error_ == PngError::none && row_ < plan.restored && !superseded(bytes, count, plan);
         // Rows not restored: only their filter types are checked.
@@ -409,20 +438,21 @@ class RowRestorer final : public InflateSink {
       count -= step;
       if (at_ == plan.rowLength) {
         at_ = 0;
-        if (++row_ == plan.height) {
-          ++pass_;
-          if (pass_ < plans_.size()) startPass();
-        }
+        if (++row_ == plan.height) nextPass();
       }
     }
   }
 
- private:
   static std::size_t strideFor(const std::vector<PassPlan>& plans) {
     std::size_t longest = 0;
     for (const PassPlan& plan : plans)
       longest = std::max(longest, plan.length);
     return 1 + longest + kRowSlack;
+  }
+
+  void nextPass() {
+    ++pass_;
+    if (pass_ < plans_.size()) startPass();
   }
 
   void startPass() {
@@ -553,10 +583,6 @@ class RowRestorer final : public InflateSink {
   PngError error_ = PngError::none;
 };
 
-// The window the scanlines are inflated through: a larger one slides less often, a smaller
-// one takes fewer fresh pages.
-constexpr std::size_t kScanlineWindow = std::size_t{64} << 10;
-
 // What a stream that ended so means for the file, whose rows need exactly `expected` bytes.
 PngError inflateError(const Inflated& inflated, std::size_t expected) {
   switch (inflated.end) {
@@ -584,15 +610,19 @@ PngError decode(ByteView file, std::uint8_t* writable, PngTarget& target, PngPix
   const std::uint32_t width = std::min(info.width, limits.keptWidth);
   const std::uint32_t height = std::min(info.height, limits.keptHeight);
   const bool plain = passes->size() == 1;
-  const bool indices = plain && info.colourType == 3 && info.bitDepth == 8 &&
+  // Indices are offered only to a target of 0xAARRGGBB pixels, the form their colours take.
+  const bool indices = plain && pixels == PngPixels::argb && info.colourType == 3 &&
+                       info.bitDepth == 8 &&
                        target.takesIndices(width, height, contextFor<false>(info).table);
   if (!target.begin(width, height, indices ? 1 : 4, !plain)) return PngError::outOfMemory;
   RowRestorer rows(info, planPasses(info, *passes, width, height, limits.shown), height, target,
                    pixels, indices, plain, memory);
-  Lent window = memory.borrow(Use::window, std::min(info.scanlineSize, kScanlineWindow));
+  const std::size_t windowSize = std::min(info.scanlineSize, limits.window);
+  Lent window = memory.borrow(Use::window, windowSize + kRowSlack);
   // A damaged stream is refused for that even when a filter type was found bad first.
   const PngError inflated = inflateError(
-      inflateZlib(info.imageData, info.scanlineSize, window.span(), rows), info.scanlineSize);
+      inflateZlib(info.imageData, info.scanlineSize, window.span().first(windowSize), rows),
+      info.scanlineSize);
   return inflated != PngError::none ? inflated : rows.error();
 }
 

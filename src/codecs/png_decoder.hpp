@@ -20,9 +20,9 @@ namespace vantrix {
 // the indices themselves, one byte a pixel.
 class PngTarget : public PictureTarget {
  public:
-  // Asked before begin of a plain picture of 8-bit palette indices whose kept corner is
-  // `width` × `height`: true has its rows come as the indices, which stand for `colours`
-  // (0xAARRGGBB).
+  // Asked, in a decode to PngPixels::argb, before begin of a plain picture of 8-bit palette
+  // indices whose kept corner is `width` × `height`: true has its rows come as the indices,
+  // which stand for `colours` (0xAARRGGBB).
   virtual bool takesIndices(std::uint32_t /*width*/, std::uint32_t /*height*/,
                             const std::array<std::uint32_t, 256>& /*colours*/) {
     return false;

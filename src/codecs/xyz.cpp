@@ -88,9 +88,6 @@ XyzError inflateError(const Inflated& inflated, std::size_t pixelEnd) {
   return XyzError::damagedStream;
 }
 
-// The window the stream is inflated through: its trailing megabyte is checked, never held.
-constexpr std::size_t kStreamWindow = std::size_t{64} << 10;
-
 }  // namespace
 
 XyzError decodeXyz(ByteView file, PictureTarget& target, XyzColours& colours,
@@ -112,14 +109,13 @@ XyzError decodeXyz(ByteView file, PictureTarget& target, XyzColours& colours,
   // pixels and 1 MiB of trailing bytes; a short stream, which cannot yield that much, is
   // allowed what it can.
   const std::size_t pixelEnd = kXyzPaletteBytes + pixels;
-  const std::size_t most =
-      checkedMul(data.size(), kDefaultDecodeLimits.maxInflateRatio).value_or(SIZE_MAX);
+  const std::size_t most = yield.value_or(SIZE_MAX);
   const std::size_t room = std::min(pixelEnd + kXyzTrailingRoom, std::max(most, pixelEnd));
   const std::uint32_t keptWidth = std::min(size.width, limits.keptWidth);
   const std::uint32_t keptHeight = std::min(size.height, limits.keptHeight);
   if (!target.begin(keptWidth, keptHeight, 1, false)) return XyzError::outOfMemory;
   XyzRows rows(size, keptWidth, keptHeight, target, colours);
-  Lent window = memory.borrow(Use::window, std::min(room, kStreamWindow));
+  Lent window = memory.borrow(Use::window, std::min(room, limits.window));
   return inflateError(inflateZlib(data, room, window.span(), rows), pixelEnd);
 }
 

@@ -35,6 +35,11 @@ struct DecodeLimits {
   // the area's right and bottom edges (a pixel depends on none below or right of it) and
   // converts only the pixels in it.
   PixelArea shown{};
+  // The window the data is inflated through; each time it fills, its last 32 KiB move back
+  // to its start. A 64 KiB window moves a byte for each byte inflated, a 1 MiB one a byte
+  // for thirty; a smaller one takes fewer fresh pages, which in a conversion, whose face
+  // sets are small, cost more than the moves. At least 36 KiB.
+  std::size_t window = std::size_t{64} << 10;
 };
 
 inline constexpr DecodeLimits kDefaultDecodeLimits{};
