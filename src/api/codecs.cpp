@@ -12,9 +12,8 @@
 namespace vantrix {
 namespace {
 
-// decodePng's caller holds the whole picture: a window of up to 1 MiB, the size of a modest
-// picture, saves moving a byte for each byte inflated. (An XYZ stream's trailing megabyte is
-// inflated faster through the default window, which stays in the processor's cache.)
+// The callers of these hold the whole picture: a window of up to 1 MiB, the size of a
+// modest picture, saves moving a byte for each byte inflated.
 constexpr DecodeLimits kWholePictureLimits = [] {
   DecodeLimits limits;
   limits.window = std::size_t{1} << 20;
@@ -161,7 +160,7 @@ std::optional<IndexedImage> decodeXyz(ByteView bytes, std::string* why) {
     IndexedImage image;
     WholePicture picture(image.indices, true);
     XyzColours colours{};
-    const XyzError error = decodeXyz(bytes, picture, colours, kDefaultDecodeLimits, memory);
+    const XyzError error = decodeXyz(bytes, picture, colours, kWholePictureLimits, memory);
     if (error != XyzError::none) {
       say(why, toString(error));
       return std::nullopt;
