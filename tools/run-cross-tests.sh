@@ -8,14 +8,18 @@
 # one size_t of 32 bits). Each is built into build/cross/<arch>/ (cmake/linux-<arch>.cmake,
 # static executables, GoogleTest from Debian's sources, zlib and expat from the target's
 # Debian packages unpacked into build/cross/<arch>/sysroot/), then runs:
-#   - the unit tests, but HostileInputs, whose game folders the last check converts itself;
+#   - the unit tests, but HostileInputs, whose game folders the last check converts itself,
+#     and, under qemu-user, the tests that start programs from two threads at once
+#     (ConcurrentRuns, the pipe's slow reader): they test this machine's kernel, which
+#     qemu-user's system calls are, and qemu-user's fork from a threaded program can hang;
 #   - the fuzz corpus replays (fuzz/corpus/<target>/ through <target>_replay);
 #   - on aarch64, whose vector loops have scalar twins, those tests (tests/vector_suites.txt)
 #     and the replays again with VANTRIX_SCALAR=1;
 #   - the example games, each document byte for byte its examples/expected/ one;
 #   - the hostile game folders of tools/run-bounds.sh: exit code and document byte for byte
 #     the native x86-64 build's, and under 64 MiB of memory where the program runs natively
-#     (under qemu-user the peak is the emulator's). Time under emulation means nothing.
+#     (under qemu-user the peak is the emulator's). Time under emulation means nothing, but
+#     each run has a limit, so that a hang fails this stage instead of the whole CI run.
 # Prints "<arch>: N passed, N failed" for each and fails when anything failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -56,14 +60,18 @@ needs "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${compilers[@]}" googletest 
 sysroot() {
   local root=$1 download packages=("zlib1g-dev:$deb_arch" "libexpat1-dev:$deb_arch")
   [ -f "$root/.complete" ] && return 0
+  # An index the mirror is still syncing fails apt-get update without touching the two
+  # packages: whether they can be fetched is what counts.
+  update() { apt-get -o DPkg::Lock::Timeout=600 update -qq || true; }
   if ! dpkg --print-foreign-architectures | grep -qx "$deb_arch"; then
     dpkg --add-architecture "$deb_arch" || return 1
-    apt-get -o DPkg::Lock::Timeout=600 update -qq || return 1
+    update
   fi
   download=$(mktemp -d)
   fetch() { (cd "$download" && apt-get -o APT::Sandbox::User=root download -qq "${packages[@]}"); }
   if ! fetch >/dev/null 2>&1; then
-    apt-get -o DPkg::Lock::Timeout=600 update -qq && fetch >/dev/null || return 1
+    update
+    fetch || return 1
   fi
   rm -rf "$root" && mkdir -p "$root" || return 1
   for deb in "$download"/*.deb; do dpkg-deb -x "$deb" "$root" || return 1; done
@@ -106,10 +114,10 @@ for arch in "${arches[@]}"; do
   build=build/cross/$arch
   start=$SECONDS
   echo "== $arch: building in $build"
-  if ! sysroot "$build/sysroot" ||
+  if ! sysroot "$build/sysroot" >"$work/build.log" 2>&1 ||
     ! cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/linux-$arch.cmake" \
       -DCMAKE_BUILD_TYPE=Release -DVANTRIX_WERROR=ON \
-      -DVANTRIX_CROSS_SYSROOT="$(pwd)/$build/sysroot" >"$work/build.log" 2>&1 ||
+      -DVANTRIX_CROSS_SYSROOT="$(pwd)/$build/sysroot" >>"$work/build.log" 2>&1 ||
     ! cmake --build "$build" -j2 --target vantrix vantrix_tests "${replays[@]/%/_replay}" \
       >>"$work/build.log" 2>&1; then
     tail -40 "$work/build.log"
@@ -126,7 +134,9 @@ for arch in "${arches[@]}"; do
     launcher=
   fi
   prefix=(${launcher:+"$launcher"})
-  run() { "${prefix[@]}" "$@"; }
+  # Each run has a time limit, so that a program that hangs under emulation fails this
+  # stage with its name instead of stopping the whole CI run.
+  run() { timeout -k 10 "$limit" "${prefix[@]}" "$@"; }
   echo "$arch: running ${launcher:+under }$(basename "${launcher:-natively}")"
   passed=0
   failed=0
@@ -138,18 +148,27 @@ for arch in "${arches[@]}"; do
   }
 
   # The unit tests, in one run of GoogleTest's own runner: its summary gives the counts.
+  # The whole log is kept, so that a run that times out names the test it was in; what is
+  # shown is the failures and the totals.
   units() { # units SCALAR FILTER
-    local log=$work/$arch-unit.log unit=0 ok bad
+    local log=$work/$arch-unit.log unit=0 ok bad limit=900
     (cd "$build/tests" && VANTRIX_SCALAR=$1 VANTRIX_TEST_LAUNCHER=$launcher \
-      run ./vantrix_tests --gtest_brief=1 --gtest_filter="$2") >"$log" 2>&1 || unit=$?
-    grep -vE '^(Running main|Note: Google Test filter)' "$log" | grep -v '^\[  PASSED' || true
+      run ./vantrix_tests --gtest_filter="$2") >"$log" 2>&1 || unit=$?
+    local chatter='Running main|Note: Google Test filter|\[=+\] Running |\[ +(RUN|OK|PASSED) +\]'
+    grep -vE "^($chatter|\[-+\]|$)" "$log" || true
     ok=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\..*/\1/p' "$log")
     bad=$(grep -cE '^\[  FAILED  \] [^ ]+ \([0-9]+ ms\)' "$log" || true)
     passed=$((passed + ${ok:-0}))
     failed=$((failed + ${bad:-0}))
-    if [ "$unit" -ne 0 ] && [ "${bad:-0}" -eq 0 ]; then verdict failed "the unit tests (exit $unit)"; fi
+    if [ "$unit" -eq 124 ] || [ "$unit" -eq 137 ]; then
+      verdict failed "the unit tests: no end after $limit s, in $(grep -E '^\[ RUN' "$log" |
+        tail -1 | sed -E 's/^\[ RUN +\] //')"
+    elif [ "$unit" -ne 0 ] && [ "${bad:-0}" -eq 0 ]; then
+      verdict failed "the unit tests (exit $unit)"
+    fi
   }
   replays() { # replays SCALAR
+    local limit=300 name
     for name in "${replays[@]}"; do
       if VANTRIX_SCALAR=$1 run "$build/fuzz/${name}_replay" "fuzz/corpus/$name" \
         >"$work/replay.log" 2>&1; then
@@ -160,7 +179,8 @@ for arch in "${arches[@]}"; do
       fi
     done
   }
-  units "" "-HostileInputs.*"
+  threaded='ConcurrentRuns.*:CommandLine.WritesAPipeWholeForASlowReader'
+  units "" "-HostileInputs.*${launcher:+:$threaded}"
   replays ""
   # ARM64 has vector loops: what reaches them runs again on their scalar twins.
   if [ "$arch" = aarch64 ]; then
@@ -168,6 +188,7 @@ for arch in "${arches[@]}"; do
     replays 1
   fi
 
+  limit=120
   for pair in game:Save01.xml unpacked-game:unpacked-game.xml; do
     game=${pair%%:*}
     out=$work/$arch-$game.xml
@@ -183,8 +204,8 @@ for arch in "${arches[@]}"; do
     name=$(basename "$game")
     out=$work/$arch-$name.xml
     code=0
-    (cd "$game" && /usr/bin/time -f %M -o "$work/kib" "${prefix[@]}" "$OLDPWD/$build/vantrix" \
-      Save01.lsd "$out" >/dev/null) || code=$?
+    (cd "$game" && /usr/bin/time -f %M -o "$work/kib" timeout -k 10 "$limit" "${prefix[@]}" \
+      "$OLDPWD/$build/vantrix" Save01.lsd "$out" >/dev/null) || code=$?
     why=
     [ "$code" = "$(cat "$work/native/$name.code")" ] || why="exit $code"
     if [ -e "$out" ] || [ -e "$work/native/$name.xml" ]; then
