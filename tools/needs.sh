@@ -8,8 +8,10 @@ needs() {
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing ${missing[*]}"
+    # An index the mirror is still syncing (another architecture's, say) fails the update
+    # without touching the packages asked for: whether they install is what counts.
     if [ -z "${VANTRIX_APT_UPDATED:-}" ]; then
-      apt-get update -qq
+      apt-get update -qq || echo "needs: some package indexes could not be updated; going on"
       export VANTRIX_APT_UPDATED=1
     fi
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
