@@ -1,5 +1,13 @@
 # Sourced by the build scripts: installs the Debian packages given as arguments when any is
 # missing (the scripts run as root on a fresh Debian 12 machine).
+
+# An index the mirror is still syncing (another architecture's, say) fails the update
+# without touching the packages asked for: whether they install is what counts.
+apt_update() {
+  apt-get -o DPkg::Lock::Timeout=600 update -qq ||
+    echo "needs: some package indexes could not be updated; going on"
+}
+
 needs() {
   local missing=()
   for package in "$@"; do
@@ -8,10 +16,8 @@ needs() {
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing ${missing[*]}"
-    # An index the mirror is still syncing (another architecture's, say) fails the update
-    # without touching the packages asked for: whether they install is what counts.
     if [ -z "${VANTRIX_APT_UPDATED:-}" ]; then
-      apt-get update -qq || echo "needs: some package indexes could not be updated; going on"
+      apt_update
       export VANTRIX_APT_UPDATED=1
     fi
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

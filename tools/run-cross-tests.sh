@@ -60,17 +60,14 @@ needs "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${compilers[@]}" googletest 
 sysroot() {
   local root=$1 download packages=("zlib1g-dev:$deb_arch" "libexpat1-dev:$deb_arch")
   [ -f "$root/.complete" ] && return 0
-  # An index the mirror is still syncing fails apt-get update without touching the two
-  # packages: whether they can be fetched is what counts.
-  update() { apt-get -o DPkg::Lock::Timeout=600 update -qq || true; }
   if ! dpkg --print-foreign-architectures | grep -qx "$deb_arch"; then
     dpkg --add-architecture "$deb_arch" || return 1
-    update
+    apt_update
   fi
   download=$(mktemp -d)
   fetch() { (cd "$download" && apt-get -o APT::Sandbox::User=root download -qq "${packages[@]}"); }
   if ! fetch >/dev/null 2>&1; then
-    update
+    apt_update
     fetch || return 1
   fi
   rm -rf "$root" && mkdir -p "$root" || return 1
